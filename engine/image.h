@@ -1,0 +1,67 @@
+// The image the user watches: the pixel word layout, the header that
+// describes it to the platform, its bitmap in the one drawing context, and
+// its creation and release together with the palette.
+#pragma once
+
+#include <cstdint>
+
+struct DrawingContext;
+struct Bitmap;
+
+inline constexpr std::uint32_t PIXEL_COLOUR_MASK = 0x00FFFFFF;
+inline constexpr std::uint32_t PIXEL_TAG_SHIFT = 24;
+inline constexpr std::uint32_t BACKGROUND_TAG = 0xFF;
+
+inline std::uint32_t red_of(std::uint32_t word) { return (word >> 16) & 0xFF; }
+inline std::uint32_t green_of(std::uint32_t word) { return (word >> 8) & 0xFF; }
+inline std::uint32_t blue_of(std::uint32_t word) { return word & 0xFF; }
+
+inline constexpr std::uint32_t BI_BITFIELDS_CODE = 3;
+
+// Byte for byte a BITMAPINFOHEADER followed by the three colour masks, so the
+// platform can show the pixels as they are.
+struct ImageHeader {
+    std::uint32_t size;
+    std::int32_t width;
+    std::int32_t height;  // negative: rows run top-down
+    std::uint16_t planes;
+    std::uint16_t bit_count;
+    std::uint32_t compression;
+    std::uint32_t size_image;
+    std::int32_t x_pels_per_meter;
+    std::int32_t y_pels_per_meter;
+    std::uint32_t clr_used;
+    std::uint32_t clr_important;
+    std::uint32_t masks[3];  // red, green, blue
+};
+static_assert(sizeof(ImageHeader) == 52);
+
+struct ImageBuffer {
+    DrawingContext* drawing_context = nullptr;
+    std::uint32_t* pixels = nullptr;
+    ImageHeader* image_header = nullptr;
+    Bitmap* image_bitmap = nullptr;
+    Bitmap* previous_bitmap = nullptr;
+};
+
+extern ImageBuffer image_buffer;
+
+inline constexpr const char* BITMAP_FAILURE_CAPTION = "CreateBitmap()...";
+inline constexpr const char* NO_BITMAP_TEXT = "CreateDIBSection returned NULL bitmap handle!";
+inline constexpr const char* NO_BITS_TEXT = "CreateDIBSection returned NULL pointer to bitmap bits!";
+
+// Opens the one drawing context; the window handle is the platform's and is
+// not needed by the engine's own rasteriser. False when it cannot be opened.
+bool open_drawing_context(void* window);
+void close_drawing_context();
+
+// Replaces the image with a black width x height one selected into the
+// drawing context. False (with the user told where there is something to
+// tell) when it cannot be made; there is then no image and no palette.
+bool create_image(std::uint32_t width, std::uint32_t height);
+
+// Releases the image, if any, and the palette, if any.
+void release_image();
+
+// Fills `header` for a width x height top-down 32-bit image.
+void fill_image_header(ImageHeader& header, std::int32_t width, std::int32_t height);

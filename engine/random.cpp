@@ -1,0 +1,50 @@
+#include "engine/random.h"
+
+RandomSource random_source;
+
+namespace {
+constexpr std::uint32_t FILL_MULTIPLIER = 69069;
+constexpr int SHIFT_DISTANCE = 397;
+constexpr std::uint32_t MATRIX_A = 0x9908B0DF;
+constexpr std::uint32_t UPPER_BIT = 0x80000000;
+constexpr std::uint32_t LOWER_BITS = 0x7FFFFFFF;
+
+inline std::uint32_t twist(std::uint32_t far, std::uint32_t s0, std::uint32_t s1) {
+    return far ^ (((s0 & UPPER_BIT) | (s1 & LOWER_BITS)) >> 1) ^ ((s1 & 1u) ? MATRIX_A : 0u);
+}
+}  // namespace
+
+void fill_random_state(std::uint32_t state[RANDOM_STATE_WORDS], std::uint32_t seed) {
+    std::uint32_t x = seed | 1u;
+    state[0] = x;
+    for (int k = 1; k < RANDOM_STATE_WORDS; ++k) {
+        x *= FILL_MULTIPLIER;
+        state[k] = x;
+    }
+}
+
+void regenerate_random_state(std::uint32_t state[RANDOM_STATE_WORDS]) {
+    // Three runs so that no index needs a modulo; every read sees the array
+    // as the in-order pass has left it.
+    constexpr int N = RANDOM_STATE_WORDS;
+    constexpr int M = SHIFT_DISTANCE;
+    int k = 0;
+    for (; k < N - M; ++k) state[k] = twist(state[k + M], state[k], state[k + 1]);
+    for (; k < N - 1; ++k) state[k] = twist(state[k + M - N], state[k], state[k + 1]);
+    state[N - 1] = twist(state[M - 1], state[N - 1], state[0]);
+}
+
+void seed_random(std::uint32_t seed) {
+    fill_random_state(random_source.state, seed);
+    random_source.left = 0;
+}
+
+std::uint32_t draw_random() {
+    RandomSource& source = random_source;
+    if (--source.left >= 0) return temper_random(source.state[source.next++]);
+    if (source.left < -1) fill_random_state(source.state, RANDOM_DEFAULT_SEED);
+    regenerate_random_state(source.state);
+    source.left = RANDOM_STATE_WORDS - 1;
+    source.next = 1;
+    return temper_random(source.state[0]);
+}

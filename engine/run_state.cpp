@@ -1,0 +1,84 @@
+#include "engine/run_state.h"
+
+#include <system_error>
+
+SortSettings sort_settings;
+ImageGeometry image_geometry;
+RunState run_state;
+WorkerSlot worker_slot;
+
+namespace {
+
+bool start_std_thread(std::thread& worker, WorkerEntry entry) {
+    try {
+        worker = std::thread(entry);
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+void join_worker(std::thread& worker) { worker.join(); }
+
+ThreadStarter thread_starter = start_std_thread;
+WorkerWait worker_wait = join_worker;
+std::atomic<RepaintOperation> repaint_hook{nullptr};
+
+}  // namespace
+
+void start_worker(WorkerEntry entry) {
+    run_state.running.store(1, std::memory_order_relaxed);
+    if (!thread_starter(worker_slot.thread, entry)) {
+        worker_slot.thread = std::thread();
+        run_state.running.store(0, std::memory_order_relaxed);
+    }
+}
+
+void stop_worker() {
+    if (!worker_slot.thread.joinable()) return;
+    run_state.running.store(0, std::memory_order_relaxed);
+    worker_wait(worker_slot.thread);
+    // The platform's wait returns once the thread has ended; joining then
+    // only reclaims it.
+    if (worker_slot.thread.joinable()) worker_slot.thread.join();
+}
+
+bool worker_is_running() { return worker_slot.thread.joinable(); }
+
+void set_repaint_hook(RepaintOperation operation) {
+    repaint_hook.store(operation, std::memory_order_release);
+}
+
+void request_repaint() {
+    RepaintOperation operation = repaint_hook.load(std::memory_order_acquire);
+    if (operation) operation();
+}
+
+void set_thread_starter(ThreadStarter starter) {
+    thread_starter = starter ? starter : start_std_thread;
+}
+
+void set_worker_wait(WorkerWait wait) { worker_wait = wait ? wait : join_worker; }
+
+void set_image_geometry(std::uint32_t n) {
+    image_geometry.width = n;
+    image_geometry.height = n;
+    image_geometry.pixel_count = n * n;
+    image_geometry.byte_size = n * n * 4;
+    image_geometry.image_rect = ImageRect{0, 0, static_cast<std::int32_t>(n),
+                                          static_cast<std::int32_t>(n)};
+}
+
+void reset_run_state() {
+    sort_settings.surface = SURFACE_CIRCLE;
+    sort_settings.image_size = IMAGE_SIZE_SMALL;
+    sort_settings.refresh_interval.store(REFRESH_LESS);
+    sort_settings.rotation_delay.store(8);
+    sort_settings.red_direction = RED_UP;
+    image_geometry = ImageGeometry{};
+    run_state.running.store(0);
+    run_state.rotation_on = 0;
+    run_state.params_changed = 0;
+    run_state.refresh_counter.store(0);
+    for (auto& counter : run_state.iteration_counter) counter = 0;
+}

@@ -1,0 +1,27 @@
+// The sort: the four worker entries (skip variant for 256 images, retry
+// variant for 512 images, red up and red down) and their pacing of repaints.
+#pragma once
+
+#include <cstdint>
+
+#include "run_state.h"
+
+enum SortEntryIndex {
+    SORT_SKIP_RED_DOWN,
+    SORT_SKIP_RED_UP,
+    SORT_RETRY_RED_DOWN,
+    SORT_RETRY_RED_UP
+};
+
+void sort_worker_skip_red_down();
+void sort_worker_skip_red_up();
+void sort_worker_retry_red_down();
+void sort_worker_retry_red_up();
+
+// The entry the Start command runs for an image size and red direction.
+WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_direction);
+
+// Runs `iterations` iterations of entry `index` on the current image, on the
+// calling thread, with the same loop the worker runs (pacing included). For
+// tests and benchmarks.
+void run_sort_iterations(SortEntryIndex index, std::uint64_t iterations);

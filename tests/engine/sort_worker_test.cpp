@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/image.h"
+#include "engine/random.h"
+#include "engine/sort_worker.h"
+#include "tests/engine/test_support.h"
+
+namespace {
+
+using SortTest = EngineTest;
+
+struct EntryCase {
+    SortEntryIndex index;
+    bool retry;
+    bool red_down;
+    std::int32_t size;
+};
+constexpr EntryCase ENTRIES[] = {{SORT_SKIP_RED_DOWN, false, true, 256},
+                                 {SORT_SKIP_RED_UP, false, false, 256},
+                                 {SORT_RETRY_RED_DOWN, true, true, 512},
+                                 {SORT_RETRY_RED_UP, true, false, 512}};
+constexpr SurfaceKind ALL_SURFACES[] = {SURFACE_SQUARE, SURFACE_CIRCLE, SURFACE_TORUS, SURFACE_TRIANGLE,
+                                        SURFACE_TRIANGLE_INVERTED};
+
+// The sort written out plainly, one draw at a time: the oracle for the
+// shipped loop. Pacing is left out; it neither draws nor moves pixels.
+void reference_sort(std::vector<std::uint32_t>& px, std::uint32_t w, bool retry, bool red_down, std::uint64_t n) {
+    const std::uint32_t b = w * (w - 1);
+    auto draw = [&] { return draw_random() % b; };
+    auto both_surface = [&](std::uint32_t p, std::uint32_t q) { return px[p] != 0 && px[q] != 0; };
+    for (std::uint64_t i = 0; i < n; ++i) {
+        // Red, vertical.
+        std::uint32_t r = draw();
+        while (retry && !both_surface(r, r + w)) r = draw();
+        if (both_surface(r, r + w)) {
+            const std::uint32_t upper = red_of(px[r]), lower = red_of(px[r + w]);
+            if (red_down ? upper > lower : upper < lower) std::swap(px[r], px[r + w]);
+        }
+        // Blue, down-left.
+        for (;;) {
+            r = draw();
+            while (r % w == 0) r = draw();
+            if (!retry || both_surface(r, r + w - 1)) break;
+        }
+        if (both_surface(r, r + w - 1) && blue_of(px[r]) > blue_of(px[r + w - 1])) std::swap(px[r], px[r + w - 1]);
+        // Green, down-right.
+        for (;;) {
+            r = draw();
+            while (r % w == 0) r = draw();
+            if (!retry || both_surface(r - 1, r + w)) break;
+        }
+        if (both_surface(r - 1, r + w) && green_of(px[r - 1]) > green_of(px[r + w])) std::swap(px[r - 1], px[r + w]);
+    }
+}
+
+bool same_source(const RandomSource& a, const RandomSource& b) {
+    if (a.left != b.left) return false;
+    if (a.left > 0 && a.next != b.next) return false;
+    return std::equal(a.state, a.state + RANDOM_STATE_WORDS, b.state);
+}
+
+// Share of neighbour pairs out of order in each sort direction (red as the
+// red-up entry orders it), over pairs of two surface pixels.
+struct Disorder {
+    double red, blue, green;
+};
+Disorder measure_disorder(const std::vector<std::uint32_t>& px, std::uint32_t w) {
+    std::uint64_t pairs[3] = {}, bad[3] = {};
+    for (std::uint32_t y = 0; y + 1 < w; ++y)
+        for (std::uint32_t x = 0; x < w; ++x) {
+            const std::uint32_t p = y * w + x;
+            auto count = [&](int pass, std::uint32_t a, std::uint32_t b, bool out_of_order) {
+                if (a == 0 || b == 0) return;
+                ++pairs[pass];
+                bad[pass] += out_of_order;
+            };
+            count(0, px[p], px[p + w], red_of(px[p]) < red_of(px[p + w]));
+            if (x > 0) count(1, px[p], px[p + w - 1], blue_of(px[p]) > blue_of(px[p + w - 1]));
+            if (x + 1 < w) count(2, px[p], px[p + w + 1], green_of(px[p]) > green_of(px[p + w + 1]));
+        }
+    return {double(bad[0]) / pairs[0], double(bad[1]) / pairs[1], double(bad[2]) / pairs[2]};
+}
+
+std::size_t count_differences(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    std::size_t differing = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) differing += a[i] != b[i];
+    return differing;
+}
+
+std::uint64_t exactness_iterations() { return sanitized_build() ? 200000 : 10000000; }
+
+void fill_image(std::int32_t size, std::uint32_t (*word)(std::uint32_t x, std::uint32_t y)) {
+    set_image_geometry(size);
+    ASSERT_TRUE(create_image(size, size));
+    for (std::uint32_t y = 0; y < std::uint32_t(size); ++y)
+        for (std::uint32_t x = 0; x < std::uint32_t(size); ++x) image_buffer.pixels[y * size + x] = word(x, y);
+}
+
+int repaints = 0;
+void count_repaint() { ++repaints; }
+
+}  // namespace
+
+TEST_F(SortTest, ChoosesTheEntryBySizeAndRedDirection) {
+    EXPECT_EQ(choose_sort_entry(256, RED_DOWN), &sort_worker_skip_red_down);
+    EXPECT_EQ(choose_sort_entry(256, RED_UP), &sort_worker_skip_red_up);
+    EXPECT_EQ(choose_sort_entry(512, RED_DOWN), &sort_worker_retry_red_down);
+    EXPECT_EQ(choose_sort_entry(512, RED_UP), &sort_worker_retry_red_up);
+}
+
+TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBit) {
+    const std::uint64_t n = exactness_iterations();
+    for (const EntryCase& entry : ENTRIES) {
+        for (SurfaceKind surface : ALL_SURFACES) {
+            SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface);
+            ASSERT_TRUE(build_seeded_image(surface, entry.size, 777 + surface));
+            std::vector<std::uint32_t> expected = snapshot_pixels();
+            const RandomSource seeded = random_source;
+            reference_sort(expected, entry.size, entry.retry, entry.red_down, n);
+            const RandomSource reference_end = random_source;
+
+            random_source = seeded;
+            run_sort_iterations(entry.index, n);
+            EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+            EXPECT_TRUE(same_source(random_source, reference_end)) << "the generator was left elsewhere";
+        }
+    }
+}
+
+TEST_F(SortTest, RunsInPiecesContinueExactlyWhereTheyStopped) {
+    for (const EntryCase& entry : ENTRIES) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, entry.size, 31));
+        std::vector<std::uint32_t> expected = snapshot_pixels();
+        const RandomSource seeded = random_source;
+        reference_sort(expected, entry.size, entry.retry, entry.red_down, 100000);
+        random_source = seeded;
+        for (std::uint64_t piece : {1, 2, 623, 624, 625, 7, 98118}) run_sort_iterations(entry.index, piece);
+        EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u) << "entry " << entry.index;
+    }
+}
+
+TEST_F(SortTest, ExchangesKeepEveryWordAndNeverMoveTheBackground) {
+    for (const EntryCase& entry : ENTRIES) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TORUS, entry.size, 5));
+        std::vector<std::uint32_t> before = snapshot_pixels();
+        run_sort_iterations(entry.index, 500000);
+        std::vector<std::uint32_t> after = snapshot_pixels();
+        for (std::size_t i = 0; i < before.size(); ++i) ASSERT_EQ(before[i] == 0, after[i] == 0) << i;
+        EXPECT_NE(after, before);
+        std::sort(before.begin(), before.end());
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, before) << "entry " << entry.index;
+    }
+}
+
+TEST_F(SortTest, DisorderFallsInAllThreeDirections) {
+    const std::uint64_t n = sanitized_build() ? 2000000 : 20000000;
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 99));
+    const Disorder before = measure_disorder(snapshot_pixels(), 256);
+    run_sort_iterations(SORT_SKIP_RED_UP, n);
+    const Disorder after = measure_disorder(snapshot_pixels(), 256);
+    std::printf("out-of-order share red/blue/green: before %.3f %.3f %.3f, after %llu iterations %.3f %.3f %.3f\n",
+                before.red, before.blue, before.green, static_cast<unsigned long long>(n), after.red, after.blue,
+                after.green);
+    EXPECT_GT(before.red, 0.3);
+    EXPECT_LT(after.red, before.red * 0.6);
+    EXPECT_LT(after.blue, before.blue * 0.6);
+    EXPECT_LT(after.green, before.green * 0.6);
+}
+
+TEST_F(SortTest, AnOrderedImageStaysAndEqualValuesAreNeverExchanged) {
+    // Red grows downward, blue toward the left and green toward the right: in
+    // order for the red-down entries in every direction.
+    auto ordered = [](std::uint32_t x, std::uint32_t y) { return (y / 2) << 16 | (x / 2) << 8 | (255 - x / 2); };
+    auto uniform = [](std::uint32_t, std::uint32_t) { return 0x00406080u; };
+    for (const EntryCase& entry : ENTRIES) {
+        for (auto word : {+ordered, +uniform}) {
+            fill_image(entry.size, word);
+            const auto before = snapshot_pixels();
+            run_sort_iterations(entry.index, 300000);
+            const bool red_up_on_ordered = !entry.red_down && word == +ordered;
+            if (red_up_on_ordered)
+                EXPECT_NE(snapshot_pixels(), before) << "red up must move larger red upward";
+            else
+                EXPECT_EQ(snapshot_pixels(), before) << "entry " << entry.index;
+        }
+    }
+}
+
+TEST_F(SortTest, DiagonalPairsNeverWrapAcrossTheImageEdge) {
+    // Only the first and last columns are surface. Any pair between them would
+    // be a wrap, and each such pair is out of order in blue or green.
+    for (SortEntryIndex index : {SORT_SKIP_RED_DOWN, SORT_SKIP_RED_UP}) {
+        fill_image(256, [](std::uint32_t x, std::uint32_t) -> std::uint32_t {
+            if (x == 0) return 0x0080FF;   // blue high, green low
+            if (x == 255) return 0x00FF00 | 0x800000 | 0x01;  // green high, blue low
+            return 0;
+        });
+        const auto before = snapshot_pixels();
+        run_sort_iterations(index, 2000000);
+        EXPECT_EQ(snapshot_pixels(), before);
+    }
+}
+
+TEST_F(SortTest, PacingRepaintsEveryIntervalTimes65536Iterations) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 3));
+    set_repaint_hook(count_repaint);
+    repaints = 0;
+    sort_settings.refresh_interval.store(REFRESH_MORE);
+    run_sort_iterations(SORT_SKIP_RED_UP, 3 * 262144);
+    EXPECT_EQ(repaints, 3);
+    EXPECT_EQ(run_state.iteration_counter[SORT_SKIP_RED_UP], 0);
+    EXPECT_EQ(run_state.refresh_counter.load(), 0);
+
+    // The counter carries over: one more iteration ticks again.
+    run_sort_iterations(SORT_SKIP_RED_UP, 1);
+    EXPECT_EQ(run_state.refresh_counter.load(), 1);
+    EXPECT_EQ(run_state.iteration_counter[SORT_SKIP_RED_UP], 1);
+
+    // 16 blocks between repaints; the interval is read at every tick.
+    repaints = 0;
+    run_state.refresh_counter.store(0);
+    sort_settings.refresh_interval.store(REFRESH_LESS);
+    run_sort_iterations(SORT_SKIP_RED_UP, 16 * 65536);
+    EXPECT_EQ(repaints, 1);
+    EXPECT_EQ(run_state.iteration_counter[SORT_RETRY_RED_UP], 0) << "entries share counters";
+}
+
+TEST_F(SortTest, AWorkerSortsWhileTheWaitingThreadPaintsAndStopsMidRun) {
+    sort_settings.refresh_interval.store(REFRESH_MORE);
+    for (const EntryCase& entry : {ENTRIES[1], ENTRIES[2]}) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, entry.size, 8));
+        const auto before = snapshot_pixels();
+        install_ui_harness();
+        start_worker(entry.index == SORT_SKIP_RED_UP ? sort_worker_skip_red_up : sort_worker_retry_red_down);
+        // Each "paint" reads every pixel while the worker is paused in its
+        // request; other reads happen while it runs.
+        static std::uint64_t checksum;
+        checksum = 0;
+        EXPECT_EQ(serve_repaints(2, 60000, [] {
+                      for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i)
+                          checksum += load_pixel(image_buffer.pixels, i);
+                  }),
+                  2);
+        const auto while_running = snapshot_pixels();
+        stop_worker();
+        EXPECT_FALSE(worker_is_running());
+        EXPECT_EQ(run_state.running.load(), 0);
+        auto after = snapshot_pixels();
+        EXPECT_NE(after, before);
+        for (std::size_t i = 0; i < after.size(); ++i) ASSERT_EQ(after[i] == 0, before[i] == 0);
+        std::sort(after.begin(), after.end());
+        auto sorted_before = before;
+        std::sort(sorted_before.begin(), sorted_before.end());
+        EXPECT_EQ(after, sorted_before);
+        EXPECT_GT(checksum, 0u);
+        EXPECT_EQ(while_running.size(), before.size());
+    }
+}

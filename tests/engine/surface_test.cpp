@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/global_memory.h"
+#include "engine/image.h"
+#include "engine/palette.h"
+#include "engine/random.h"
+#include "engine/surface.h"
+#include "tests/engine/test_support.h"
+
+namespace {
+
+using SurfaceTest = EngineTest;
+
+constexpr SurfaceKind ALL_SURFACES[] = {SURFACE_SQUARE, SURFACE_CIRCLE, SURFACE_TORUS, SURFACE_TRIANGLE,
+                                        SURFACE_TRIANGLE_INVERTED};
+
+std::uint32_t px(int x, int y) { return image_buffer.pixels[y * image_geometry.width + x]; }
+
+int coloured_in_row(int y) {
+    int count = 0;
+    for (std::uint32_t x = 0; x < image_geometry.width; ++x) count += px(x, y) != 0;
+    return count;
+}
+
+AllocationPurpose failing_purpose;
+bool fail_chosen(AllocationPurpose purpose) { return purpose == failing_purpose; }
+
+}  // namespace
+
+TEST_F(SurfaceTest, EveryFillIsTheSeededPickSequenceOverTheMaskInRowOrder) {
+    // Replaying the picks from the same seed over the coloured pixels, row by
+    // row, must give the image exactly: one pick per surface pixel, in order,
+    // and nothing else drawn from the source.
+    std::set<std::uint32_t> colours;
+    for (int i = 0; i < PALETTE_SIZE; ++i) colours.insert(palette_colour(i));
+    for (std::int32_t size : {256, 512}) {
+        for (SurfaceKind surface : ALL_SURFACES) {
+            SCOPED_TRACE(testing::Message() << "surface " << surface << " size " << size);
+            ASSERT_TRUE(build_seeded_image(surface, size, 9000 + surface));
+            const std::vector<std::uint32_t> image = snapshot_pixels();
+            const RandomSource after_fill = random_source;
+
+            std::uint32_t counts[PALETTE_SIZE] = {};
+            use_counts = counts;
+            seed_random(9000 + surface);
+            std::uint32_t mismatches = 0, surface_pixels = 0;
+            for (std::uint32_t word : image) {
+                if (word == 0) continue;
+                ++surface_pixels;
+                mismatches += pick_colour(PALETTE_SIZE) != word;
+                EXPECT_TRUE(colours.count(word)) << std::hex << word;
+            }
+            use_counts = nullptr;
+            EXPECT_EQ(mismatches, 0u);
+            EXPECT_EQ(random_source.next, after_fill.next) << "the fill drew more or fewer times";
+            EXPECT_EQ(random_source.left, after_fill.left);
+            EXPECT_EQ(random_source.state[0], after_fill.state[0]);
+            EXPECT_GT(surface_pixels, static_cast<std::uint32_t>(size * size / 3));
+            if (surface == SURFACE_SQUARE) {
+                EXPECT_EQ(surface_pixels, static_cast<std::uint32_t>(size * size));
+            }
+        }
+    }
+}
+
+TEST_F(SurfaceTest, CircleAndTorusShapes) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 512, 1));
+    EXPECT_EQ(px(0, 0), 0u);
+    EXPECT_EQ(px(511, 0), 0u);
+    EXPECT_EQ(px(0, 511), 0u);
+    EXPECT_EQ(px(511, 511), 0u);
+    EXPECT_NE(px(256, 256), 0u);
+    EXPECT_NE(px(0, 256), 0u);
+    EXPECT_NE(px(511, 256), 0u);
+
+    ASSERT_TRUE(build_seeded_image(SURFACE_TORUS, 256, 1));
+    EXPECT_EQ(px(128, 128), 0u);
+    // The hole is the inside of the ellipse in (64, 64)-(192, 192); its rim
+    // and everything outside its box belong to the ring.
+    for (int d = 1; d < 62; ++d) {
+        EXPECT_EQ(px(128 - d, 128), 0u) << d;
+        EXPECT_EQ(px(128, 128 + d), 0u) << d;
+    }
+    EXPECT_NE(px(64, 128), 0u);
+    EXPECT_NE(px(191, 128), 0u);
+    EXPECT_NE(px(63, 128), 0u);
+    EXPECT_NE(px(128, 192), 0u);
+    EXPECT_EQ(px(0, 0), 0u);
+}
+
+TEST_F(SurfaceTest, TriangleRows) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, 512, 2));
+    for (int x = 0; x < 512; ++x)
+        if (px(x, 0)) {
+            EXPECT_LE(std::abs(x - 256), 1) << x;
+        }
+    EXPECT_GT(coloured_in_row(0), 0);
+    EXPECT_EQ(coloured_in_row(444), 512);
+    for (int y = 445; y < 512; ++y) EXPECT_EQ(coloured_in_row(y), 0) << y;
+
+    ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE_INVERTED, 256, 2));
+    EXPECT_EQ(coloured_in_row(0), 256);
+    EXPECT_GT(coloured_in_row(222), 0);
+    for (int y = 223; y < 256; ++y) EXPECT_EQ(coloured_in_row(y), 0) << y;
+}
+
+TEST_F(SurfaceTest, TheSameSeedGivesTheSameImageAnotherSeedAnother) {
+    for (SurfaceKind surface : ALL_SURFACES) {
+        ASSERT_TRUE(build_seeded_image(surface, 256, 424242));
+        const auto first = snapshot_pixels();
+        ASSERT_TRUE(build_seeded_image(surface, 256, 424242));
+        EXPECT_EQ(snapshot_pixels(), first) << surface;
+        ASSERT_TRUE(build_seeded_image(surface, 256, 424244));
+        EXPECT_NE(snapshot_pixels(), first) << surface;
+    }
+}
+
+TEST_F(SurfaceTest, TheCircleRimDoesNotDependOnEarlierSurfaces) {
+    // Triangles leave the white pen in the drawing context; a circle built
+    // afterwards must still have the same mask.
+    ASSERT_TRUE(build_seeded_image(SURFACE_TORUS, 512, 5));
+    const auto before = snapshot_pixels();
+    ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, 512, 5));
+    ASSERT_TRUE(build_seeded_image(SURFACE_TORUS, 512, 5));
+    EXPECT_EQ(snapshot_pixels(), before);
+}
+
+TEST_F(SurfaceTest, AllocationFailuresEndTheBuildWithoutLeaks) {
+    sort_settings.surface = SURFACE_CIRCLE;
+    set_image_geometry(256);
+    for (AllocationPurpose purpose : {ALLOC_PALETTE, ALLOC_USE_COUNTS}) {
+        ASSERT_TRUE(create_image(256, 256));
+        failing_purpose = purpose;
+        set_allocation_gate(fail_chosen);
+        EXPECT_FALSE(build_surface());
+        set_allocation_gate(nullptr);
+        EXPECT_EQ(use_counts, nullptr);
+        EXPECT_EQ(palette != nullptr, purpose == ALLOC_USE_COUNTS);
+        EXPECT_EQ(coloured_in_row(128), 0) << "nothing is coloured after a failure";
+        release_image();
+        EXPECT_EQ(blocks_in_use(), 0);
+    }
+}
+
+TEST_F(SurfaceTest, TheSeedComesFromTheClock) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_SQUARE, 256, 77));
+    const auto first = snapshot_pixels();
+    // The colours of a square are the first picks after seeding with the
+    // clock: the first pick is draw mod 90.
+    seed_random(77);
+    EXPECT_EQ(first[0], palette_colour(static_cast<int>(draw_random() % PALETTE_SIZE)));
+}

@@ -1,0 +1,61 @@
+// What the engine tests share: a fresh process state for each test, a fixed
+// clock for seeding, a recorder for message boxes, and a reader of pixels that
+// is safe while a worker writes them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/run_state.h"
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+};
+
+extern std::vector<RecordedMessage> recorded_messages;
+extern std::uint32_t fixed_clock_seconds;
+
+// Every test starts from the start-up state with one drawing context open,
+// message boxes recorded, the clock fixed and no allocation failing; at the
+// end no worker may run and no engine memory may remain.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+// Sets the surface and size, then does what Start does before the worker:
+// geometry, image, mask and seeded fill. False when a step fails.
+bool build_seeded_image(SurfaceKind surface, std::int32_t size, std::uint32_t seed);
+
+// The current image's pixels (read with relaxed atomic loads, so a running
+// worker may be writing them).
+std::vector<std::uint32_t> snapshot_pixels();
+
+inline std::uint32_t load_pixel(const std::uint32_t* pixels, std::uint32_t i) {
+    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(pixels[i])).load(std::memory_order_relaxed);
+}
+
+// Whether a plain or sanitizer build runs the tests; long runs are shortened
+// under the sanitizers.
+bool sanitized_build();
+
+// A stand-in for the user-interface thread's side of a worker: repaint
+// requests are handed to the thread that waits in stop_worker (or in
+// serve_repaints) and answered there, as the window's paint answers them.
+// install_ui_harness() puts the hook, the wait and a thread starter that
+// reports each worker's end in place.
+void install_ui_harness();
+
+// Answers pending repaint requests on the calling thread, calling `on_paint`
+// for each, until `repaints` have been served or `bound` ms have passed.
+// Returns the number served.
+int serve_repaints(int repaints, int bound_ms, void (*on_paint)() = nullptr);
+
+// Repaint requests answered so far.
+int repaints_served();
