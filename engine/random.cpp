@@ -1,5 +1,7 @@
 #include "engine/random.h"
 
+#include <cstring>
+
 RandomSource random_source;
 
 namespace {
@@ -10,7 +12,7 @@ constexpr std::uint32_t UPPER_BIT = 0x80000000;
 constexpr std::uint32_t LOWER_BITS = 0x7FFFFFFF;
 
 inline std::uint32_t twist(std::uint32_t far, std::uint32_t s0, std::uint32_t s1) {
-    return far ^ (((s0 & UPPER_BIT) | (s1 & LOWER_BITS)) >> 1) ^ ((s1 & 1u) ? MATRIX_A : 0u);
+    return far ^ (((s0 & UPPER_BIT) | (s1 & LOWER_BITS)) >> 1) ^ ((0u - (s1 & 1u)) & MATRIX_A);
 }
 }  // namespace
 
@@ -24,14 +26,20 @@ void fill_random_state(std::uint32_t state[RANDOM_STATE_WORDS], std::uint32_t se
 }
 
 void regenerate_random_state(std::uint32_t state[RANDOM_STATE_WORDS]) {
-    // Three runs so that no index needs a modulo; every read sees the array
-    // as the in-order pass has left it.
+    std::uint32_t fresh[RANDOM_STATE_WORDS];
+    regenerate_random_block(state, fresh);
+    std::memcpy(state, fresh, sizeof(fresh));
+}
+
+void regenerate_random_block(const std::uint32_t* __restrict old, std::uint32_t* __restrict fresh) {
+    // In the in-place pass every word from k = 227 on reads a word the pass
+    // has already renewed; here those reads go to `fresh`. Three runs, so no
+    // index needs a modulo and the first two vectorise.
     constexpr int N = RANDOM_STATE_WORDS;
     constexpr int M = SHIFT_DISTANCE;
-    int k = 0;
-    for (; k < N - M; ++k) state[k] = twist(state[k + M], state[k], state[k + 1]);
-    for (; k < N - 1; ++k) state[k] = twist(state[k + M - N], state[k], state[k + 1]);
-    state[N - 1] = twist(state[M - 1], state[N - 1], state[0]);
+    for (int k = 0; k < N - M; ++k) fresh[k] = twist(old[k + M], old[k], old[k + 1]);
+    for (int k = N - M; k < N - 1; ++k) fresh[k] = twist(fresh[k + M - N], old[k], old[k + 1]);
+    fresh[N - 1] = twist(fresh[M - 1], old[N - 1], fresh[0]);
 }
 
 void seed_random(std::uint32_t seed) {

@@ -23,9 +23,10 @@ std::uint32_t draw_random();
 // Fills `state` with the 69069 sequence that starts at `seed` OR 1.
 void fill_random_state(std::uint32_t state[RANDOM_STATE_WORDS], std::uint32_t seed);
 
-// Recomputes all 624 words in place, in increasing order, as one
-// regeneration of the generator does.
+// Recomputes all 624 words, as one regeneration of the generator does.
 void regenerate_random_state(std::uint32_t state[RANDOM_STATE_WORDS]);
+// The same, from the words of `old` into `fresh` (two distinct arrays).
+void regenerate_random_block(const std::uint32_t* old, std::uint32_t* fresh);
 
 inline std::uint32_t temper_random(std::uint32_t y) {
     y ^= y >> 11;

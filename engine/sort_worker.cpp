@@ -6,103 +6,148 @@
 #include "engine/draw_stream.h"
 #include "engine/image.h"
 
-// The loop resolves each iteration's three pairs from the draws a few
-// iterations before it exchanges them, so the six pixel lines can be fetched
-// in the meantime. The exchanges happen strictly in iteration order, and the
-// stop flag is read before each iteration's exchanges, exactly as if each
-// iteration drew its own positions; draws resolved ahead of an iteration that
-// never ran are given back to the generator when the loop ends.
+// The loop works in two stages. The first turns a whole block of 624
+// generator words into the positions of the iterations they serve (the draws
+// each pass keeps, after its redraws), without touching a pixel. The second
+// runs those iterations strictly in order, reading the stop flag before each
+// one. The exchanges are exactly those of a loop that
+// draws one word at a time; draws resolved for iterations that never ran are
+// given back to the generator when the loop ends.
 
 namespace {
 
 constexpr std::uint32_t SMALL = 256;
 constexpr std::uint32_t BIG = 512;
-constexpr std::uint32_t LOOKAHEAD = 16;  // iterations resolved ahead; a power of two
+constexpr std::uint32_t QUEUE_SIZE = 2048;  // kept draws; more than a block's worth and the backlog
+constexpr std::uint32_t LOW_WATER = 8;      // iterations left when the next block is resolved
+constexpr std::uint32_t INDEX_BITS = 10;    // a block index (0-624) fits in 10 bits
 
-enum Pass { RED_PASS, BLUE_PASS, GREEN_PASS, PASS_COUNT };
+constexpr std::uint32_t RED_PASS = 0;
+constexpr std::uint32_t BLUE_PASS = 1;
+constexpr std::uint32_t GREEN_PASS = 2;
+constexpr std::uint32_t PASS_COUNT = 3;
 
-struct Resolved {
-    std::uint32_t p[PASS_COUNT];  // upper pixel of each pair
-    DrawCursor end;               // the draw position after this iteration
-};
-
-// For the retry variant: one bit per draw position r and pass, set when the
-// pass's pair at r is two surface pixels (and, for the diagonals, r is not in
-// column 0). Background words never move during a sort (only two non-zero
-// words are ever exchanged), so this is fixed for the whole run.
-struct PairMask {
-    std::vector<std::uint32_t> bits[PASS_COUNT];
-    bool test(Pass pass, std::uint32_t r) const { return (bits[pass][r >> 5] >> (r & 31)) & 1u; }
-};
-
+// For the retry variant: for each draw value r, one bit per pass (bit 0 red,
+// 1 blue, 2 green) set when that pass's pair at r is two surface pixels (and,
+// for the diagonals, r is not in column 0). Background words never move
+// during a sort (only two non-zero words are ever exchanged), so this holds
+// for the whole run.
 template <std::uint32_t W>
-void build_pair_mask(PairMask& mask, const std::uint32_t* pixels) {
+std::vector<std::uint8_t> build_accept_table(const std::uint32_t* pixels) {
     constexpr std::uint32_t B = W * (W - 1);
-    for (auto& bits : mask.bits) bits.assign((B + 31) / 32, 0);
+    std::vector<std::uint8_t> table(B);
     for (std::uint32_t r = 0; r < B; ++r) {
         const bool column_ok = (r % W) != 0;
         const bool red = pixels[r] != 0 && pixels[r + W] != 0;
         const bool blue = column_ok && pixels[r] != 0 && pixels[r + W - 1] != 0;
         const bool green = column_ok && pixels[r - 1] != 0 && pixels[r + W] != 0;
-        const std::uint32_t bit = 1u << (r & 31);
-        if (red) mask.bits[RED_PASS][r >> 5] |= bit;
-        if (blue) mask.bits[BLUE_PASS][r >> 5] |= bit;
-        if (green) mask.bits[GREEN_PASS][r >> 5] |= bit;
+        table[r] = static_cast<std::uint8_t>(red | blue << 1 | green << 2);
     }
+    return table;
 }
 
-// Draws r for one pass: the skip variant redraws only for the column rule,
-// the retry variant also until the pair is two surface pixels. False when the
-// stream cannot give a word now.
+// The draws each pass kept, in order: red, blue, green, red, ... so the
+// iteration j is made of kept draws 3j, 3j + 1 and 3j + 2. Beside each kept
+// draw, where the generator stood after it (block << INDEX_BITS | index).
 template <bool RETRY, std::uint32_t W>
-bool resolve_pass(DrawStream& stream, const PairMask& mask, Pass pass, std::uint32_t& r) {
-    constexpr std::uint32_t B = W * (W - 1);
-    for (;;) {
-        if (!draw_available(stream)) return false;
-        r = take_draw(stream) % B;
+struct Resolver {
+    static constexpr std::uint32_t B = W * (W - 1);
+
+    DrawStream stream;
+    std::vector<std::uint8_t> accept_table;
+    std::uint32_t kept[QUEUE_SIZE] = {};
+    std::uint32_t kept_at[QUEUE_SIZE] = {};
+    std::uint32_t kept_count = 0;   // wrapping
+    std::uint32_t pass = RED_PASS;  // the pass the next kept draw belongs to
+    std::uint32_t positions[RANDOM_STATE_WORDS];
+    std::uint8_t accepts[RANDOM_STATE_WORDS];
+
+    // Kept draws that belong to whole iterations.
+    std::uint32_t complete() const { return kept_count - pass; }
+
+    DrawCursor cursor_after(std::uint32_t kept_index) const {
+        const std::uint32_t at = kept_at[kept_index % QUEUE_SIZE];
+        const std::uint32_t low_bits = (1u << (32 - INDEX_BITS)) - 1;
+        const std::uint32_t behind = (stream.block - (at >> INDEX_BITS)) & low_bits;
+        return DrawCursor{stream.block - behind, at & ((1u << INDEX_BITS) - 1)};
+    }
+
+    // Resolves words [first, 624) of `words`, the stream's newest block.
+    void resolve_block(const std::uint32_t* words, std::uint32_t first) {
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
+            positions[k] = temper_random(words[k]) % B;
+        const std::uint32_t tag = stream.block << INDEX_BITS;
         if (RETRY) {
-            if (mask.test(pass, r)) return true;
-        } else if (pass == RED_PASS || (r & (W - 1)) != 0) {
-            return true;
+            for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) accepts[k] = accept_table[positions[k]];
+            resolve_retry(first, tag);
+        } else {
+            resolve_skip(first, tag);
         }
     }
-}
 
-template <bool RETRY, std::uint32_t W>
-bool resolve_iteration(DrawStream& stream, const PairMask& mask, const std::uint32_t* pixels, Resolved& out) {
-    const DrawCursor start = stream.cursor;
-    std::uint32_t r[PASS_COUNT];
-    for (int pass = RED_PASS; pass < PASS_COUNT; ++pass) {
-        if (!resolve_pass<RETRY, W>(stream, mask, static_cast<Pass>(pass), r[pass])) {
-            rewind_draw_stream(stream, start);  // give the partial iteration's draws back
-            return false;
+    // Skip variant: only the diagonal passes redraw, and only for column 0
+    // (one word in W), so most iterations are simply the next three words.
+    void resolve_skip(std::uint32_t first, std::uint32_t tag) {
+        std::uint32_t m = kept_count, s = pass, k = first;
+        auto column_ok = [](std::uint32_t r) { return (r & (W - 1)) != 0; };
+        while (k < RANDOM_STATE_WORDS) {
+            if (s == RED_PASS && k + PASS_COUNT <= RANDOM_STATE_WORDS && column_ok(positions[k + 1]) &&
+                column_ok(positions[k + 2])) {
+                kept[m % QUEUE_SIZE] = positions[k];
+                kept[(m + 1) % QUEUE_SIZE] = positions[k + 1];
+                kept[(m + 2) % QUEUE_SIZE] = positions[k + 2];
+                kept_at[(m + 2) % QUEUE_SIZE] = tag | (k + PASS_COUNT);
+                m += PASS_COUNT;
+                k += PASS_COUNT;
+                continue;
+            }
+            const std::uint32_t r = positions[k++];
+            if (s != RED_PASS && !column_ok(r)) continue;
+            kept[m % QUEUE_SIZE] = r;
+            kept_at[m % QUEUE_SIZE] = tag | k;
+            ++m;
+            s = s == GREEN_PASS ? RED_PASS : s + 1;
         }
+        kept_count = m;
+        pass = s;
     }
-    out.p[RED_PASS] = r[RED_PASS];
-    out.p[BLUE_PASS] = r[BLUE_PASS];
-    out.p[GREEN_PASS] = r[GREEN_PASS] - 1;
-    out.end = stream.cursor;
-    __builtin_prefetch(pixels + out.p[RED_PASS]);
-    __builtin_prefetch(pixels + out.p[RED_PASS] + W);
-    __builtin_prefetch(pixels + out.p[BLUE_PASS]);
-    __builtin_prefetch(pixels + out.p[BLUE_PASS] + W - 1);
-    __builtin_prefetch(pixels + out.p[GREEN_PASS]);
-    __builtin_prefetch(pixels + out.p[GREEN_PASS] + W + 1);
-    return true;
-}
+
+    // Retry variant: whether a word is kept is close to a coin toss, so the
+    // walk over the block has no branch on it: every word is written at the
+    // next place and only a kept one moves the place on.
+    void resolve_retry(std::uint32_t first, std::uint32_t tag) {
+        std::uint32_t m = kept_count, s = pass;
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) {
+            kept[m % QUEUE_SIZE] = positions[k];
+            kept_at[m % QUEUE_SIZE] = tag | (k + 1);
+            const std::uint32_t keep = (accepts[k] >> s) & 1u;
+            m += keep;
+            s += keep;
+            s = s == PASS_COUNT ? RED_PASS : s;
+        }
+        kept_count = m;
+        pass = s;
+    }
+};
 
 // Exchanges pixels p and q when `out_of_order` holds for their words (and, in
-// the skip variant, both are surface pixels), without a branch: the
-// comparison's outcome is unpredictable. Relaxed atomic access keeps every
-// word whole for a paint that reads the image meanwhile.
-template <bool CHECK_SURFACE, typename OutOfOrder>
+// the skip variant, both are surface pixels), without a branch: the outcome
+// is unpredictable. Every test here asks whether one word's channel is
+// greater than the other's, and a background word's channels are all 0, so
+// only the word that must be the greater can be background unnoticed:
+// `check` names it. Relaxed atomic access keeps every word whole for a paint
+// that reads the image meanwhile.
+enum SurfaceCheck { CHECK_NONE, CHECK_UPPER, CHECK_LOWER };
+
+template <SurfaceCheck CHECK, typename OutOfOrder>
 inline void order_pair(std::uint32_t* pixels, std::uint32_t p, std::uint32_t q, OutOfOrder out_of_order) {
     std::atomic_ref<std::uint32_t> upper(pixels[p]);
     std::atomic_ref<std::uint32_t> lower(pixels[q]);
     const std::uint32_t a = upper.load(std::memory_order_relaxed);
     const std::uint32_t b = lower.load(std::memory_order_relaxed);
     std::uint32_t exchange = out_of_order(a, b);
-    if (CHECK_SURFACE) exchange &= static_cast<std::uint32_t>(a != 0) & static_cast<std::uint32_t>(b != 0);
+    if (CHECK == CHECK_UPPER) exchange &= static_cast<std::uint32_t>(a != 0);
+    if (CHECK == CHECK_LOWER) exchange &= static_cast<std::uint32_t>(b != 0);
     const std::uint32_t flip = (a ^ b) & (0u - exchange);
     upper.store(a ^ flip, std::memory_order_relaxed);
     lower.store(b ^ flip, std::memory_order_relaxed);
@@ -111,7 +156,8 @@ inline void order_pair(std::uint32_t* pixels, std::uint32_t p, std::uint32_t q, 
 // One repaint tick every 65,536 iterations of an entry; a repaint every
 // refresh_interval ticks, the interval read afresh at each tick.
 inline void refresh_tick() {
-    const auto ticks = static_cast<std::uint16_t>(run_state.refresh_counter.fetch_add(1, std::memory_order_relaxed) + 1);
+    const auto ticks =
+        static_cast<std::uint16_t>(run_state.refresh_counter.fetch_add(1, std::memory_order_relaxed) + 1);
     if (ticks == sort_settings.refresh_interval.load(std::memory_order_relaxed)) {
         request_repaint();
         run_state.refresh_counter.store(0, std::memory_order_relaxed);
@@ -121,18 +167,11 @@ inline void refresh_tick() {
 template <bool RETRY, bool RED_DOWN, std::uint32_t W, bool BOUNDED>
 void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
     std::uint32_t* const pixels = image_buffer.pixels;
-    PairMask mask;
-    if (RETRY) build_pair_mask<W>(mask, pixels);
-
-    DrawStream stream;
-    open_draw_stream(stream);
-    DrawCursor completed = stream.cursor;
-
-    Resolved ring[LOOKAHEAD];
-    std::uint32_t head = 0;  // next iteration to run
-    std::uint32_t tail = 0;  // next iteration to resolve
-    std::uint64_t resolved = 0;
-    std::uint16_t counter = run_state.iteration_counter[entry];
+    auto* resolver = new Resolver<RETRY, W>;  // some 20 KB: kept off the thread's stack
+    if (RETRY) resolver->accept_table = build_accept_table<W>(pixels);
+    open_draw_stream(resolver->stream);
+    const DrawCursor opened{0, resolver->stream.first_index};
+    resolver->resolve_block(current_draw_block(resolver->stream), resolver->stream.first_index);
 
     auto red_out_of_order = [](std::uint32_t a, std::uint32_t b) {
         return static_cast<std::uint32_t>(RED_DOWN ? red_of(a) > red_of(b) : red_of(a) < red_of(b));
@@ -143,29 +182,50 @@ void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
     auto green_out_of_order = [](std::uint32_t a, std::uint32_t b) {
         return static_cast<std::uint32_t>(green_of(a) > green_of(b));
     };
+    // Red down wants the upper word the greater, red up the lower one; blue
+    // and green want the upper one.
+    constexpr SurfaceCheck RED_CHECK = RETRY ? CHECK_NONE : RED_DOWN ? CHECK_LOWER : CHECK_UPPER;
+    constexpr SurfaceCheck DIAGONAL_CHECK = RETRY ? CHECK_NONE : CHECK_LOWER;
+
+    // The iteration whose counter value was 0 ticks; count down to it.
+    const std::uint16_t first_counter = run_state.iteration_counter[entry];
+    std::uint32_t until_tick = static_cast<std::uint16_t>(0u - first_counter);
+    std::uint32_t consumed = 0;  // kept draws used by the iterations run (wrapping)
+    std::uint64_t done = 0;      // iterations run
+    auto completed_cursor = [&] { return done == 0 ? opened : resolver->cursor_after(consumed - 1); };
 
     for (;;) {
-        while (tail - head < LOOKAHEAD && (!BOUNDED || resolved < limit)) {
-            if (!resolve_iteration<RETRY, W>(stream, mask, pixels, ring[tail % LOOKAHEAD])) break;
-            ++tail;
-            ++resolved;
+        if (BOUNDED && done == limit) break;
+        // Resolve the next block when few iterations are left queued, but
+        // only once all of them come from the newest block: the generator
+        // must stay restorable to the end of any of them.
+        const std::uint32_t queued = resolver->complete() - consumed;
+        if (queued <= PASS_COUNT * LOW_WATER &&
+            (queued == 0 || resolver->cursor_after(consumed + GREEN_PASS).block == resolver->stream.block)) {
+            resolver->resolve_block(next_draw_block(resolver->stream, completed_cursor().block), 0);
+            continue;
         }
-        if (head == tail) break;  // only when a bounded run is complete
         if (!BOUNDED && run_state.running.load(std::memory_order_relaxed) == 0) break;
 
-        if (counter++ == 0) refresh_tick();
+        if (until_tick == 0) {
+            refresh_tick();
+            until_tick = 1u << 16;
+        }
+        --until_tick;
 
-        const Resolved& it = ring[head % LOOKAHEAD];
-        order_pair<!RETRY>(pixels, it.p[RED_PASS], it.p[RED_PASS] + W, red_out_of_order);
-        order_pair<!RETRY>(pixels, it.p[BLUE_PASS], it.p[BLUE_PASS] + W - 1, blue_out_of_order);
-        order_pair<!RETRY>(pixels, it.p[GREEN_PASS], it.p[GREEN_PASS] + W + 1, green_out_of_order);
-        completed = it.end;
-        stream.oldest_needed_block = completed.block;
-        ++head;
+        const std::uint32_t red = resolver->kept[consumed % QUEUE_SIZE];
+        const std::uint32_t blue = resolver->kept[(consumed + 1) % QUEUE_SIZE];
+        const std::uint32_t green = resolver->kept[(consumed + 2) % QUEUE_SIZE];
+        order_pair<RED_CHECK>(pixels, red, red + W, red_out_of_order);
+        order_pair<DIAGONAL_CHECK>(pixels, blue, blue + W - 1, blue_out_of_order);
+        order_pair<DIAGONAL_CHECK>(pixels, green - 1, green + W, green_out_of_order);
+        consumed += PASS_COUNT;
+        ++done;
     }
 
-    run_state.iteration_counter[entry] = counter;
-    close_draw_stream(stream, completed);
+    run_state.iteration_counter[entry] = static_cast<std::uint16_t>(first_counter + done);
+    close_draw_stream(resolver->stream, completed_cursor());
+    delete resolver;
 }
 
 template <bool BOUNDED>
