@@ -48,9 +48,12 @@ void report(const Benchmark& bench, std::int64_t arg, bool has_arg) {
     const double rate = median([](const Sample& s) { return s.items_per_second; });
     const char* unit = bench.unit == kMillisecond ? "ms" : bench.unit == kMicrosecond ? "us" : "ns";
     const double scale = bench.unit == kMillisecond ? 1e3 : bench.unit == kMicrosecond ? 1e6 : 1e9;
-    std::string name = bench.name;
-    if (has_arg) name += "/" + std::to_string(arg);
-    std::printf("%-32s median %12.3f %s", (name + "_median").c_str(), time * scale, unit);
+    char name[96];
+    if (has_arg)
+        std::snprintf(name, sizeof name, "%s/%lld_median", bench.name.c_str(), static_cast<long long>(arg));
+    else
+        std::snprintf(name, sizeof name, "%s_median", bench.name.c_str());
+    std::printf("%-32s %12.3f %s", name, time * scale, unit);
     if (rate > 0) std::printf("   items_per_second=%.4gM/s", rate / 1e6);
     std::printf("\n");
     std::fflush(stdout);

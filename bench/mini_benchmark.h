@@ -26,7 +26,8 @@ public:
             return false;
         }
         void operator++() { --left; }
-        int operator*() const { return 0; }
+        struct __attribute__((unused)) Value {};
+        Value operator*() const { return {}; }
     };
     Iterator begin() {
         start_ = std::chrono::steady_clock::now();

@@ -12,10 +12,10 @@
 namespace {
 
 std::uint32_t stock_colour(StockObject object) {
-    return (object == WHITE_BRUSH || object == WHITE_PEN) ? COLOUR_WHITE : COLOUR_BLACK;
+    return (object == STOCK_WHITE_BRUSH || object == STOCK_WHITE_PEN) ? COLOUR_WHITE : COLOUR_BLACK;
 }
 
-bool is_pen(StockObject object) { return object == WHITE_PEN || object == BLACK_PEN; }
+bool is_pen(StockObject object) { return object == STOCK_WHITE_PEN || object == STOCK_BLACK_PEN; }
 
 bool inside_bitmap(const Bitmap& bitmap, int x, int y) {
     return x >= 0 && y >= 0 && x < bitmap.width && y < bitmap.height;

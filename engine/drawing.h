@@ -17,14 +17,14 @@ struct Bitmap {
     std::uint32_t* bits = nullptr;  // top-down rows of width words
 };
 
-enum StockObject { WHITE_BRUSH, BLACK_BRUSH, WHITE_PEN, BLACK_PEN };
+enum StockObject { STOCK_WHITE_BRUSH, STOCK_BLACK_BRUSH, STOCK_WHITE_PEN, STOCK_BLACK_PEN };
 
 struct DrawingContext {
     Bitmap* bitmap = nullptr;  // the selected bitmap, never none
     Bitmap placeholder;        // 1 x 1, selected while nothing else is
     std::uint32_t placeholder_bits = 0;
-    StockObject pen = BLACK_PEN;
-    StockObject brush = WHITE_BRUSH;
+    StockObject pen = STOCK_BLACK_PEN;
+    StockObject brush = STOCK_WHITE_BRUSH;
     std::int32_t x = 0;  // current position
     std::int32_t y = 0;
 };

@@ -46,10 +46,10 @@ std::vector<std::uint8_t> build_accept_table(const std::uint32_t* pixels) {
     return table;
 }
 
-// The draws each pass kept, in order: red, blue, green, red, ... so the
+// The retry variant's first stage. The draws each pass kept, in order: red, blue, green, red, ... so the
 // iteration j is made of kept draws 3j, 3j + 1 and 3j + 2. Beside each kept
 // draw, where the generator stood after it (block << INDEX_BITS | index).
-template <bool RETRY, std::uint32_t W>
+template <std::uint32_t W>
 struct Resolver {
     static constexpr std::uint32_t B = W * (W - 1);
 
@@ -76,45 +76,13 @@ struct Resolver {
     void resolve_block(const std::uint32_t* words, std::uint32_t first) {
         for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
             positions[k] = temper_random(words[k]) % B;
-        const std::uint32_t tag = stream.block << INDEX_BITS;
-        if (RETRY) {
-            for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) accepts[k] = accept_table[positions[k]];
-            resolve_retry(first, tag);
-        } else {
-            resolve_skip(first, tag);
-        }
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) accepts[k] = accept_table[positions[k]];
+        resolve_retry(first, stream.block << INDEX_BITS);
     }
 
-    // Skip variant: only the diagonal passes redraw, and only for column 0
-    // (one word in W), so most iterations are simply the next three words.
-    void resolve_skip(std::uint32_t first, std::uint32_t tag) {
-        std::uint32_t m = kept_count, s = pass, k = first;
-        auto column_ok = [](std::uint32_t r) { return (r & (W - 1)) != 0; };
-        while (k < RANDOM_STATE_WORDS) {
-            if (s == RED_PASS && k + PASS_COUNT <= RANDOM_STATE_WORDS && column_ok(positions[k + 1]) &&
-                column_ok(positions[k + 2])) {
-                kept[m % QUEUE_SIZE] = positions[k];
-                kept[(m + 1) % QUEUE_SIZE] = positions[k + 1];
-                kept[(m + 2) % QUEUE_SIZE] = positions[k + 2];
-                kept_at[(m + 2) % QUEUE_SIZE] = tag | (k + PASS_COUNT);
-                m += PASS_COUNT;
-                k += PASS_COUNT;
-                continue;
-            }
-            const std::uint32_t r = positions[k++];
-            if (s != RED_PASS && !column_ok(r)) continue;
-            kept[m % QUEUE_SIZE] = r;
-            kept_at[m % QUEUE_SIZE] = tag | k;
-            ++m;
-            s = s == GREEN_PASS ? RED_PASS : s + 1;
-        }
-        kept_count = m;
-        pass = s;
-    }
-
-    // Retry variant: whether a word is kept is close to a coin toss, so the
-    // walk over the block has no branch on it: every word is written at the
-    // next place and only a kept one moves the place on.
+    // Whether a word is kept is close to a coin toss, so the walk over the
+    // block has no branch on it: every word is written at the next place and
+    // only a kept one moves the place on.
     void resolve_retry(std::uint32_t first, std::uint32_t tag) {
         std::uint32_t m = kept_count, s = pass;
         for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) {
@@ -164,15 +132,10 @@ inline void refresh_tick() {
     }
 }
 
-template <bool RETRY, bool RED_DOWN, std::uint32_t W, bool BOUNDED>
-void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
-    std::uint32_t* const pixels = image_buffer.pixels;
-    auto* resolver = new Resolver<RETRY, W>;  // some 20 KB: kept off the thread's stack
-    if (RETRY) resolver->accept_table = build_accept_table<W>(pixels);
-    open_draw_stream(resolver->stream);
-    const DrawCursor opened{0, resolver->stream.first_index};
-    resolver->resolve_block(current_draw_block(resolver->stream), resolver->stream.first_index);
-
+// The three exchanges of one iteration, for the pairs at draws red, blue
+// and green.
+template <bool RETRY, bool RED_DOWN, std::uint32_t W>
+inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t blue, std::uint32_t green) {
     auto red_out_of_order = [](std::uint32_t a, std::uint32_t b) {
         return static_cast<std::uint32_t>(RED_DOWN ? red_of(a) > red_of(b) : red_of(a) < red_of(b));
     };
@@ -183,13 +146,102 @@ void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
         return static_cast<std::uint32_t>(green_of(a) > green_of(b));
     };
     // Red down wants the upper word the greater, red up the lower one; blue
-    // and green want the upper one.
+    // and green want the upper one. The retry variant only ever draws pairs
+    // of surface pixels.
     constexpr SurfaceCheck RED_CHECK = RETRY ? CHECK_NONE : RED_DOWN ? CHECK_LOWER : CHECK_UPPER;
     constexpr SurfaceCheck DIAGONAL_CHECK = RETRY ? CHECK_NONE : CHECK_LOWER;
+    order_pair<RED_CHECK>(pixels, red, red + W, red_out_of_order);
+    order_pair<DIAGONAL_CHECK>(pixels, blue, blue + W - 1, blue_out_of_order);
+    order_pair<DIAGONAL_CHECK>(pixels, green - 1, green + W, green_out_of_order);
+}
 
-    // The iteration whose counter value was 0 ticks; count down to it.
-    const std::uint16_t first_counter = run_state.iteration_counter[entry];
-    std::uint32_t until_tick = static_cast<std::uint16_t>(0u - first_counter);
+// Counts iterations toward the next repaint tick: the iteration that finds
+// its entry's counter at 0 ticks.
+struct Pacing {
+    std::uint16_t first_counter;
+    std::uint32_t until_tick;
+    explicit Pacing(SortEntryIndex entry)
+        : first_counter(run_state.iteration_counter[entry]),
+          until_tick(static_cast<std::uint16_t>(0u - first_counter)) {}
+    void step() {
+        if (until_tick == 0) {
+            refresh_tick();
+            until_tick = 1u << 16;
+        }
+        --until_tick;
+    }
+    std::uint16_t counter_after(std::uint64_t iterations) const {
+        return static_cast<std::uint16_t>(first_counter + iterations);
+    }
+};
+
+inline bool keep_running() { return run_state.running.load(std::memory_order_relaxed) != 0; }
+
+// Skip variant: every iteration takes its three words as it goes, the
+// diagonal passes redrawing only for column 0 (one word in W), so most
+// iterations are simply the next three words of the current block. Nothing is
+// drawn ahead, so the generator ends exactly where the last iteration left it.
+template <bool RED_DOWN, bool BOUNDED>
+void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
+    constexpr std::uint32_t W = SMALL;
+    constexpr std::uint32_t B = W * (W - 1);
+    std::uint32_t* const pixels = image_buffer.pixels;
+    auto* stream = new DrawStream;  // some 7 KB: kept off the thread's stack
+    open_draw_stream(*stream);
+    std::uint32_t positions[RANDOM_STATE_WORDS];
+    auto fill_positions = [&](std::uint32_t first) {
+        const std::uint32_t* words = current_draw_block(*stream);
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) positions[k] = temper_random(words[k]) % B;
+    };
+    std::uint32_t k = stream->first_index;
+    fill_positions(k);
+    auto draw = [&] {
+        if (k == RANDOM_STATE_WORDS) {
+            next_draw_block(*stream, stream->block);
+            fill_positions(0);
+            k = 0;
+        }
+        return positions[k++];
+    };
+    auto column_ok = [](std::uint32_t r) { return (r & (W - 1)) != 0; };
+
+    Pacing pacing(entry);
+    std::uint64_t done = 0;
+    while (BOUNDED ? done < limit : keep_running()) {
+        pacing.step();
+        std::uint32_t red, blue, green;
+        if (k + PASS_COUNT <= RANDOM_STATE_WORDS && column_ok(positions[k + 1]) && column_ok(positions[k + 2])) {
+            red = positions[k];
+            blue = positions[k + 1];
+            green = positions[k + 2];
+            k += PASS_COUNT;
+        } else {
+            red = draw();
+            do blue = draw(); while (!column_ok(blue));
+            do green = draw(); while (!column_ok(green));
+        }
+        run_passes<false, RED_DOWN, W>(pixels, red, blue, green);
+        ++done;
+    }
+
+    run_state.iteration_counter[entry] = pacing.counter_after(done);
+    close_draw_stream(*stream, DrawCursor{stream->block, k});
+    delete stream;
+}
+
+// Retry variant: the first stage resolves a block of draws at a time into
+// kept draws, the second runs the iterations from them in order.
+template <bool RED_DOWN, bool BOUNDED>
+void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
+    constexpr std::uint32_t W = BIG;
+    std::uint32_t* const pixels = image_buffer.pixels;
+    auto* resolver = new Resolver<W>;  // some 20 KB: kept off the thread's stack
+    resolver->accept_table = build_accept_table<W>(pixels);
+    open_draw_stream(resolver->stream);
+    const DrawCursor opened{0, resolver->stream.first_index};
+    resolver->resolve_block(current_draw_block(resolver->stream), resolver->stream.first_index);
+
+    Pacing pacing(entry);
     std::uint32_t consumed = 0;  // kept draws used by the iterations run (wrapping)
     std::uint64_t done = 0;      // iterations run
     auto completed_cursor = [&] { return done == 0 ? opened : resolver->cursor_after(consumed - 1); };
@@ -205,25 +257,16 @@ void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
             resolver->resolve_block(next_draw_block(resolver->stream, completed_cursor().block), 0);
             continue;
         }
-        if (!BOUNDED && run_state.running.load(std::memory_order_relaxed) == 0) break;
-
-        if (until_tick == 0) {
-            refresh_tick();
-            until_tick = 1u << 16;
-        }
-        --until_tick;
-
-        const std::uint32_t red = resolver->kept[consumed % QUEUE_SIZE];
-        const std::uint32_t blue = resolver->kept[(consumed + 1) % QUEUE_SIZE];
-        const std::uint32_t green = resolver->kept[(consumed + 2) % QUEUE_SIZE];
-        order_pair<RED_CHECK>(pixels, red, red + W, red_out_of_order);
-        order_pair<DIAGONAL_CHECK>(pixels, blue, blue + W - 1, blue_out_of_order);
-        order_pair<DIAGONAL_CHECK>(pixels, green - 1, green + W, green_out_of_order);
+        if (!BOUNDED && !keep_running()) break;
+        pacing.step();
+        run_passes<true, RED_DOWN, W>(pixels, resolver->kept[consumed % QUEUE_SIZE],
+                                      resolver->kept[(consumed + 1) % QUEUE_SIZE],
+                                      resolver->kept[(consumed + 2) % QUEUE_SIZE]);
         consumed += PASS_COUNT;
         ++done;
     }
 
-    run_state.iteration_counter[entry] = static_cast<std::uint16_t>(first_counter + done);
+    run_state.iteration_counter[entry] = pacing.counter_after(done);
     close_draw_stream(resolver->stream, completed_cursor());
     delete resolver;
 }
@@ -231,10 +274,10 @@ void sort_loop(SortEntryIndex entry, std::uint64_t limit) {
 template <bool BOUNDED>
 void run_entry(SortEntryIndex entry, std::uint64_t limit) {
     switch (entry) {
-    case SORT_SKIP_RED_DOWN: sort_loop<false, true, SMALL, BOUNDED>(entry, limit); break;
-    case SORT_SKIP_RED_UP: sort_loop<false, false, SMALL, BOUNDED>(entry, limit); break;
-    case SORT_RETRY_RED_DOWN: sort_loop<true, true, BIG, BOUNDED>(entry, limit); break;
-    case SORT_RETRY_RED_UP: sort_loop<true, false, BIG, BOUNDED>(entry, limit); break;
+    case SORT_SKIP_RED_DOWN: skip_loop<true, BOUNDED>(entry, limit); break;
+    case SORT_SKIP_RED_UP: skip_loop<false, BOUNDED>(entry, limit); break;
+    case SORT_RETRY_RED_DOWN: retry_loop<true, BOUNDED>(entry, limit); break;
+    case SORT_RETRY_RED_UP: retry_loop<false, BOUNDED>(entry, limit); break;
     }
 }
 

@@ -22,8 +22,8 @@ ClockSource clock_source = calendar_seconds;
 // it always belongs to the surface: the same seed then gives the same image
 // whatever surfaces were built before in this run.
 void draw_circle(DrawingContext* dc, int w, int h) {
-    select_object(dc, WHITE_PEN);
-    select_object(dc, WHITE_BRUSH);
+    select_object(dc, STOCK_WHITE_PEN);
+    select_object(dc, STOCK_WHITE_BRUSH);
     draw_ellipse(dc, 0, 0, w, h);
 }
 
@@ -31,21 +31,24 @@ void draw_torus(DrawingContext* dc, int w, int h) {
     draw_circle(dc, w, h);
     const int a = w / 4 + w / 2;
     const int b = h / 4 + h / 2;
-    select_object(dc, BLACK_BRUSH);
+    select_object(dc, STOCK_BLACK_BRUSH);
     draw_ellipse(dc, w - a, h - b, a, b);
 }
 
 void draw_closed_triangle(DrawingContext* dc, int x0, int y0, int x1, int y1, int x2, int y2, int w, int h) {
-    select_object(dc, WHITE_PEN);
+    select_object(dc, STOCK_WHITE_PEN);
     move_to(dc, x0, y0);
     line_to(dc, x1, y1);
     line_to(dc, x2, y2);
     line_to(dc, x0, y0);
-    select_object(dc, WHITE_BRUSH);
+    select_object(dc, STOCK_WHITE_BRUSH);
     flood_fill(dc, w / 2, h / 2, COLOUR_WHITE);
 }
 
-void draw_mask(DrawingContext* dc, SurfaceKind surface, int w, int h, int t) {
+}  // namespace
+
+void draw_surface_mask(DrawingContext* dc, SurfaceKind surface, int size) {
+    const int w = size, h = size, t = triangle_height(size);
     switch (surface) {
     case SURFACE_CIRCLE: draw_circle(dc, w, h); break;
     case SURFACE_TORUS: draw_torus(dc, w, h); break;
@@ -54,8 +57,6 @@ void draw_mask(DrawingContext* dc, SurfaceKind surface, int w, int h, int t) {
     default: break;  // the square needs no mask
     }
 }
-
-}  // namespace
 
 int triangle_height(int image_size) {
     return image_size == IMAGE_SIZE_BIG ? TRIANGLE_HEIGHT_BIG : TRIANGLE_HEIGHT_SMALL;
@@ -74,7 +75,7 @@ bool build_surface() {
     const int w = static_cast<int>(image_geometry.width);
     const int h = static_cast<int>(image_geometry.height);
     const SurfaceKind surface = sort_settings.surface;
-    draw_mask(dc, surface, w, h, triangle_height(sort_settings.image_size));
+    draw_surface_mask(dc, surface, sort_settings.image_size);
 
     seed_random(clock_source());
 

@@ -5,10 +5,18 @@
 
 #include <cstdint>
 
+#include "engine/run_state.h"
+
+struct DrawingContext;
+
 // Builds the palette, draws the mask for the current surface, seeds the
 // random source from the clock and colours every surface pixel. False when
 // the palette or the pick counters cannot be allocated.
 bool build_surface();
+
+// Draws the white mask of `surface` for a `size` x `size` image into the
+// context's black bitmap (the square needs none).
+void draw_surface_mask(DrawingContext* context, SurfaceKind surface, int size);
 
 // The triangle's height for an image of side `image_size`.
 int triangle_height(int image_size);

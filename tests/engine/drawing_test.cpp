@@ -33,8 +33,8 @@ struct Canvas {
 TEST(Drawing, AFreshContextHoldsBlackPenWhiteBrushAndAPlaceholder) {
     DrawingContext* dc = create_drawing_context();
     ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(dc->pen, BLACK_PEN);
-    EXPECT_EQ(dc->brush, WHITE_BRUSH);
+    EXPECT_EQ(dc->pen, STOCK_BLACK_PEN);
+    EXPECT_EQ(dc->brush, STOCK_WHITE_BRUSH);
     EXPECT_EQ(dc->bitmap->width, 1);
     EXPECT_EQ(dc->bitmap->height, 1);
 
@@ -45,17 +45,17 @@ TEST(Drawing, AFreshContextHoldsBlackPenWhiteBrushAndAPlaceholder) {
     EXPECT_EQ(placeholder, &dc->placeholder);
     EXPECT_EQ(select_bitmap(dc, placeholder), &mine);
 
-    EXPECT_EQ(select_object(dc, WHITE_PEN), BLACK_PEN);
-    EXPECT_EQ(select_object(dc, BLACK_BRUSH), WHITE_BRUSH);
-    EXPECT_EQ(dc->pen, WHITE_PEN) << "selecting a brush must keep the pen";
-    EXPECT_EQ(select_object(dc, WHITE_BRUSH), BLACK_BRUSH);
+    EXPECT_EQ(select_object(dc, STOCK_WHITE_PEN), STOCK_BLACK_PEN);
+    EXPECT_EQ(select_object(dc, STOCK_BLACK_BRUSH), STOCK_WHITE_BRUSH);
+    EXPECT_EQ(dc->pen, STOCK_WHITE_PEN) << "selecting a brush must keep the pen";
+    EXPECT_EQ(select_object(dc, STOCK_WHITE_BRUSH), STOCK_BLACK_BRUSH);
     delete_drawing_context(dc);
 }
 
 TEST(Drawing, EllipseFillsTheInscribedShapeRightAndBottomExclusive) {
     for (int size : {256, 512}) {
         Canvas canvas(size + 8, size + 8);
-        select_object(canvas.dc, WHITE_PEN);
+        select_object(canvas.dc, STOCK_WHITE_PEN);
         draw_ellipse(canvas.dc, 0, 0, size, size);
         const int mid = size / 2;
         // Extreme pixels present, nothing at or past the exclusive edges.
@@ -88,8 +88,8 @@ TEST(Drawing, EllipseOutlineIsOnePixelInThePenAroundTheBrush) {
     constexpr std::uint32_t GREY = 0x808080;
     Canvas canvas(64, 48);
     std::fill(canvas.bits.begin(), canvas.bits.end(), GREY);
-    select_object(canvas.dc, WHITE_PEN);
-    select_object(canvas.dc, BLACK_BRUSH);
+    select_object(canvas.dc, STOCK_WHITE_PEN);
+    select_object(canvas.dc, STOCK_BLACK_BRUSH);
     draw_ellipse(canvas.dc, 2, 3, 62, 43);
     auto outside = [&](int x, int y) { return canvas.at(x, y) == GREY; };
     int rim = 0, inside = 0;
@@ -106,7 +106,7 @@ TEST(Drawing, EllipseOutlineIsOnePixelInThePenAroundTheBrush) {
 
 TEST(Drawing, LinesIncludeTheStartExcludeTheEndOnePixelPerStep) {
     Canvas canvas(256, 256);
-    select_object(canvas.dc, WHITE_PEN);
+    select_object(canvas.dc, STOCK_WHITE_PEN);
     move_to(canvas.dc, 0, 0);
     line_to(canvas.dc, 255, 0);
     line_to(canvas.dc, 128, 222);
@@ -138,7 +138,7 @@ TEST(Drawing, FloodFillStaysInsideATriangleOfSlantedLines) {
         const int t = size == 512 ? 444 : 222;
         for (bool inverted : {false, true}) {
             Canvas canvas(size, size);
-            select_object(canvas.dc, WHITE_PEN);
+            select_object(canvas.dc, STOCK_WHITE_PEN);
             if (inverted) {
                 move_to(canvas.dc, 0, 0);
                 line_to(canvas.dc, size - 1, 0);

@@ -51,7 +51,7 @@ TEST_F(ImageTest, ANewImageIsBlackAndSelectedIntoTheDrawingContext) {
     // Drawing lands in the pixel words, row-major and top-down: (x, y) is
     // word y * width + x.
     DrawingContext* dc = image_buffer.drawing_context;
-    select_object(dc, WHITE_PEN);
+    select_object(dc, STOCK_WHITE_PEN);
     move_to(dc, 37, 201);
     line_to(dc, 38, 201);
     EXPECT_EQ(image_buffer.pixels[201 * 256 + 37], COLOUR_WHITE);
