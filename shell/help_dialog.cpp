@@ -1,0 +1,28 @@
+#include "shell/help_dialog.h"
+
+#include "resources/resource_ids.h"
+#include "shell/command_table.h"
+#include "shell/main_window.h"
+
+INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
+{
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_COMMAND) return FALSE;
+    const WORD command = LOWORD(wparam);
+    // IDCANCEL also comes from Esc and the close box.
+    if (command != IDOK && command != IDCANCEL) return FALSE;
+    EndDialog(dialog, command);
+    return TRUE;
+}
+
+void on_help(HWND main_window)
+{
+    // Only closing matters, not how.
+    DialogBoxParamA(shell_instance, MAKEINTRESOURCEA(IDD_HELP), main_window, help_dialog_proc, 0);
+}
+
+namespace {
+
+[[maybe_unused]] const bool help_registered = register_command(IDM_HELP, on_help);
+
+}  // namespace

@@ -1,0 +1,132 @@
+#include "shell/main_window.h"
+
+#include "engine/image.h"
+#include "engine/run_state.h"
+#include "resources/resource_ids.h"
+#include "shell/command_table.h"
+#include "shell/painting.h"
+#include "shell/platform_services.h"
+
+HINSTANCE shell_instance = nullptr;
+HWND main_window = nullptr;
+
+namespace {
+
+constexpr int TEXT_BUFFER_CHARS = 100;
+constexpr LRESULT CREATE_GO_ON = 1;
+constexpr LRESULT CREATE_ABANDON = -1;
+
+char window_title[TEXT_BUFFER_CHARS];
+char window_class_name[TEXT_BUFFER_CHARS];
+
+// Without its drawing context the window could never hold an image, so its
+// creation is abandoned rather than left to fail at the first Start.
+LRESULT on_create(HWND window, WPARAM, LPARAM)
+{
+    return open_drawing_context(window) ? CREATE_GO_ON : CREATE_ABANDON;
+}
+
+LRESULT on_paint(HWND window, WPARAM, LPARAM)
+{
+    paint_window(window);
+    return 0;
+}
+
+// The worker is stopped before the image it works on is released; the
+// handle is forgotten so that nothing repaints a window that is gone.
+LRESULT on_destroy(HWND, WPARAM, LPARAM)
+{
+    stop_worker();
+    close_drawing_context();
+    main_window = nullptr;
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT on_command(HWND window, WPARAM wparam, LPARAM)
+{
+    run_command(LOWORD(wparam), window);
+    return 0;
+}
+
+using MessageHandler = LRESULT (*)(HWND window, WPARAM wparam, LPARAM lparam);
+
+struct MessageEntry {
+    UINT message;
+    MessageHandler handler;
+};
+
+constexpr MessageEntry MESSAGE_TABLE[] = {
+    {WM_CREATE, on_create},
+    {WM_PAINT, on_paint},
+    {WM_DESTROY, on_destroy},
+    {WM_COMMAND, on_command},
+};
+
+void register_window_class(HINSTANCE instance)
+{
+    WNDCLASSEXA window_class = {};
+    window_class.cbSize = sizeof(window_class);
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_HUESIFT));
+    window_class.hIconSm = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_HUESIFT_SMALL), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    window_class.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+    window_class.lpszClassName = window_class_name;
+    // A failed registration shows as the failed creation that follows.
+    RegisterClassExA(&window_class);
+}
+
+}  // namespace
+
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    for (const MessageEntry& entry : MESSAGE_TABLE) {
+        if (entry.message == message) return entry.handler(window, wparam, lparam);
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+HWND create_main_window(HINSTANCE instance)
+{
+    shell_instance = instance;
+    install_platform_services();
+    LoadStringA(instance, IDS_APP_TITLE, window_title, TEXT_BUFFER_CHARS);
+    LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, TEXT_BUFFER_CHARS);
+    register_window_class(instance);
+    main_window = CreateWindowExA(0, window_class_name, window_title, WS_OVERLAPPEDWINDOW, 0, 0,
+                                  MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT, nullptr, nullptr, instance,
+                                  nullptr);
+    if (!main_window) return nullptr;
+    set_repaint_hook(repaint_main_window);
+    return main_window;
+}
+
+int run_message_loop(HINSTANCE instance)
+{
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    MSG message = {};
+    // GetMessage gives -1 on error; ending the loop then beats spinning on it.
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(message.hwnd, accelerators, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int run_huesift(HINSTANCE instance, int show_command)
+{
+    HWND window = create_main_window(instance);
+    if (!window) return EXIT_CODE_NO_WINDOW;
+    ShowWindow(window, show_command);
+    UpdateWindow(window);
+    const int exit_code = run_message_loop(instance);
+    stop_worker();
+    return exit_code;
+}
