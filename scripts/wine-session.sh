@@ -7,6 +7,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+# Without a display, the script runs itself again inside xvfb-run (a shell
+# function cannot be handed through xvfb-run, whose /bin/sh drops it).
+if { [ -z "${DISPLAY:-}" ] || [ "${HUESIFT_XVFB:-0}" = 1 ]; } && [ -z "${HUESIFT_IN_XVFB:-}" ]; then
+  export HUESIFT_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
 export WINEPREFIX=${HUESIFT_WINEPREFIX:-$root/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winedbg.exe=d;mscoree=d;mshtml=d}
@@ -22,15 +29,10 @@ if [ ! -f "$WINEPREFIX/.huesift-ready" ]; then
   touch "$WINEPREFIX/.huesift-ready"
 fi
 
-inner() {
-  wineserver -p
-  trap 'wineserver -k 2>/dev/null || true' EXIT
-  "$@"
-}
-
-if [ -z "${DISPLAY:-}" ] || [ "${HUESIFT_XVFB:-0}" = 1 ]; then
-  export -f inner
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c 'inner "$@"' inner "$@"
-else
-  inner "$@"
-fi
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+# Wine's background services start with the first program and live as long
+# as the server; started here, they hold no pipe of the command (a test
+# runner would otherwise wait for them to close its output).
+wineboot </dev/null >/dev/null 2>&1 || true
+"$@"
