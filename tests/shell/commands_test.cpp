@@ -1,0 +1,304 @@
+// Start, Toggle rotation and Exit, sent to the real main window as its menu
+// sends them, with the real engine and the platform's worker wait.
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <set>
+
+#include "engine/global_memory.h"
+#include "engine/image.h"
+#include "engine/palette.h"
+#include "engine/run_state.h"
+#include "engine/sort_worker.h"
+#include "resources/resource_ids.h"
+#include "shell/main_window.h"
+#include "shell/painting.h"
+#include "tests/shell/shell_test_support.h"
+
+namespace {
+
+std::atomic<int> worker_repaints{0};
+std::atomic<bool> worker_in_repaint{false};
+
+// The shell's own repaint operation, counted.
+void counting_repaint()
+{
+    worker_in_repaint = true;
+    repaint_main_window();
+    worker_in_repaint = false;
+    ++worker_repaints;
+}
+
+class CommandsTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        worker_repaints = 0;
+        set_repaint_hook(counting_repaint);
+        // Frequent refreshes keep the waits for a worker's repaint short.
+        sort_settings.refresh_interval = REFRESH_MORE;
+    }
+
+    void TearDown() override
+    {
+        set_repaint_hook(repaint_main_window);
+        ShellTest::TearDown();
+    }
+
+    static void command(WORD id) { SendMessageA(main_window, WM_COMMAND, id, 0); }
+
+    // Waits, keeping the window's messages flowing, until the running worker
+    // has asked for `count` more repaints.
+    static bool wait_for_repaints(int count)
+    {
+        const int target = worker_repaints + count;
+        return pump_until([&] { return worker_repaints >= target; });
+    }
+};
+
+struct StartCase {
+    std::int32_t image_size;
+    std::int32_t red_direction;
+    SortEntryIndex entry;
+};
+
+constexpr StartCase START_CASES[] = {
+    {IMAGE_SIZE_SMALL, RED_UP, SORT_SKIP_RED_UP},
+    {IMAGE_SIZE_SMALL, RED_DOWN, SORT_SKIP_RED_DOWN},
+    {IMAGE_SIZE_BIG, RED_UP, SORT_RETRY_RED_UP},
+    {IMAGE_SIZE_BIG, RED_DOWN, SORT_RETRY_RED_DOWN},
+};
+
+std::set<int> moved_counters(const std::uint16_t (&before)[SORT_ENTRY_COUNT])
+{
+    std::set<int> moved;
+    for (int i = 0; i < SORT_ENTRY_COUNT; ++i) {
+        if (run_state.iteration_counter[i] != before[i]) moved.insert(i);
+    }
+    return moved;
+}
+
+TEST_F(CommandsTest, StartSetsTheGeometryAndRunsTheSortEntryForSizeAndDirection)
+{
+    for (const StartCase& start : START_CASES) {
+        SCOPED_TRACE(testing::Message() << "size " << start.image_size << ", red direction " << start.red_direction);
+        sort_settings.image_size = start.image_size;
+        sort_settings.red_direction = start.red_direction;
+        // A counter counts modulo 65,536, so a run can end where it began;
+        // another Start then tells the entries apart.
+        std::set<int> moved;
+        for (int attempt = 0; attempt < 3 && moved.empty(); ++attempt) {
+            std::uint16_t before[SORT_ENTRY_COUNT];
+            std::copy(std::begin(run_state.iteration_counter), std::end(run_state.iteration_counter), before);
+            command(IDM_START);
+
+            const auto n = static_cast<std::uint32_t>(start.image_size);
+            EXPECT_EQ(image_geometry.width, n);
+            EXPECT_EQ(image_geometry.height, n);
+            EXPECT_EQ(image_geometry.pixel_count, n * n);
+            EXPECT_EQ(image_geometry.byte_size, n * n * 4);
+            EXPECT_EQ(image_geometry.image_rect.left, 0);
+            EXPECT_EQ(image_geometry.image_rect.top, 0);
+            EXPECT_EQ(image_geometry.image_rect.right, start.image_size);
+            EXPECT_EQ(image_geometry.image_rect.bottom, start.image_size);
+            ASSERT_NE(image_buffer.pixels, nullptr);
+            ASSERT_TRUE(worker_is_running());
+
+            ASSERT_TRUE(wait_for_repaints(1));
+            stop_worker();
+            moved = moved_counters(before);
+        }
+        EXPECT_EQ(moved, std::set<int>{start.entry});
+    }
+}
+
+TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged)
+{
+    command(IDM_START);
+    ASSERT_TRUE(wait_for_repaints(1));
+
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_TRUE(worker_is_running());
+    ASSERT_TRUE(wait_for_repaints(2)) << "the rotation worker never repainted";
+
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+
+    // Every pixel names its palette entry, or is tagged as background.
+    int coloured = 0;
+    for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i) {
+        const std::uint32_t word = image_buffer.pixels[i];
+        const std::uint32_t tag = word >> PIXEL_TAG_SHIFT;
+        if (tag == BACKGROUND_TAG) {
+            ASSERT_EQ(word, BACKGROUND_TAG << PIXEL_TAG_SHIFT) << "pixel " << i;
+            continue;
+        }
+        ASSERT_LT(tag, static_cast<std::uint32_t>(PALETTE_SIZE)) << "pixel " << i;
+        ASSERT_EQ(word, palette[tag]) << "pixel " << i;
+        ++coloured;
+    }
+    EXPECT_GT(coloured, 0);
+}
+
+TEST_F(CommandsTest, StartWhileRotatingSortsAndLeavesRotationModeOn)
+{
+    command(IDM_START);
+    command(IDM_TOGGLE_ROTATION);
+    ASSERT_EQ(run_state.rotation_on, 1);
+
+    command(IDM_START);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_TRUE(worker_is_running());
+    ASSERT_TRUE(wait_for_repaints(1));
+
+    // The next Toggle ends the sort and rotation mode; the one after that
+    // animates the new image.
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_TRUE(worker_is_running());
+}
+
+bool fail_image_header(AllocationPurpose purpose) { return purpose == ALLOC_IMAGE_HEADER; }
+bool fail_palette(AllocationPurpose purpose) { return purpose == ALLOC_PALETTE; }
+
+TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff)
+{
+    // Before the first Start.
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+
+    // After a Start that could not make its image.
+    set_allocation_gate(fail_image_header);
+    command(IDM_START);
+    ASSERT_EQ(image_buffer.pixels, nullptr);
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+
+    // After a Start that made its image but not its palette.
+    set_allocation_gate(fail_palette);
+    command(IDM_START);
+    ASSERT_NE(image_buffer.pixels, nullptr);
+    ASSERT_EQ(palette, nullptr);
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+
+    // Once a Start succeeds, the first Toggle animates.
+    set_allocation_gate(nullptr);
+    command(IDM_START);
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_TRUE(worker_is_running());
+}
+
+TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage)
+{
+    command(IDM_START);
+    command(IDM_TOGGLE_ROTATION);
+    ASSERT_EQ(run_state.rotation_on, 1);
+
+    set_allocation_gate(fail_image_header);
+    command(IDM_START);
+    ASSERT_EQ(image_buffer.pixels, nullptr);
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(run_state.rotation_on, 1);
+
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+}
+
+TEST_F(CommandsTest, StoppingAWorkerThatWaitsForItsPaintCompletes)
+{
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(testing::Message() << "round " << round);
+        command(IDM_START);
+        ASSERT_TRUE(wait_for_repaints(1));
+        // Not dispatching anything now, so the worker is left waiting for
+        // this thread to paint; the Start below must still stop it.
+        ASSERT_TRUE(poll_until([] { return worker_in_repaint.load(); }));
+        command(IDM_START);
+        EXPECT_TRUE(worker_is_running());
+    }
+    stop_worker();
+}
+
+// Records the thread of every paint of the main window.
+WNDPROC shell_window_proc = nullptr;
+std::atomic<int> paints_off_thread{0};
+std::atomic<int> paints{0};
+DWORD window_thread = 0;
+
+LRESULT CALLBACK recording_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_PAINT) {
+        ++paints;
+        if (GetCurrentThreadId() != window_thread) ++paints_off_thread;
+    }
+    return CallWindowProcA(shell_window_proc, window, message, wparam, lparam);
+}
+
+TEST_F(CommandsTest, WorkerRepaintsArePaintedOnTheWindowsThread)
+{
+    set_repaint_hook(repaint_main_window);
+    window_thread = GetCurrentThreadId();
+    shell_window_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recording_window_proc)));
+    paints = 0;
+    paints_off_thread = 0;
+
+    command(IDM_START);
+    EXPECT_TRUE(pump_until([] { return paints >= 5; })) << "paints seen: " << paints;
+    stop_worker();
+    EXPECT_EQ(paints_off_thread, 0);
+}
+
+struct ExitCase {
+    const char* name;
+    bool rotating;
+    bool close_box;
+};
+
+constexpr ExitCase EXIT_CASES[] = {
+    {"Exit while sorting", false, false},
+    {"Exit while rotating", true, false},
+    {"close box while sorting", false, true},
+};
+
+TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything)
+{
+    for (const ExitCase& exit : EXIT_CASES) {
+        SCOPED_TRACE(exit.name);
+        if (!main_window) {
+            ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
+            set_repaint_hook(counting_repaint);
+        }
+        command(IDM_START);
+        if (exit.rotating) command(IDM_TOGGLE_ROTATION);
+        ASSERT_TRUE(wait_for_repaints(1));
+
+        HWND window = main_window;
+        if (exit.close_box) {
+            SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        } else {
+            command(IDM_EXIT);
+        }
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(main_window, nullptr);
+        EXPECT_FALSE(worker_is_running());
+        EXPECT_EQ(image_buffer.pixels, nullptr);
+        EXPECT_EQ(palette, nullptr);
+        EXPECT_EQ(blocks_in_use(), 0);
+        EXPECT_EQ(run_message_loop(GetModuleHandleA(nullptr)), 0) << "the quit code";
+    }
+}
+
+}  // namespace

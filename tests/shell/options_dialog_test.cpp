@@ -1,0 +1,276 @@
+// The Options dialog driven as a user drives it: opened from the menu command,
+// radio buttons clicked, closed with OK, Cancel, Enter, Esc or the close box,
+// and the restart notice answered, all from a second thread.
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "engine/run_state.h"
+#include "resources/resource_ids.h"
+#include "shell/main_window.h"
+#include "shell/options_dialog.h"
+#include "tests/shell/shell_test_support.h"
+
+namespace {
+
+constexpr const char* OPTIONS_CAPTION = "Options...";
+
+constexpr int RADIO_BUTTONS[] = {
+    IDC_SURFACE_SQUARE, IDC_SURFACE_CIRCLE, IDC_SURFACE_TORUS, IDC_SURFACE_TRIANGLE,
+    IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_5_SLOWEST, IDC_SPEED_4, IDC_SPEED_3, IDC_SPEED_2,
+    IDC_SPEED_1_FASTEST, IDC_SIZE_BIG, IDC_SIZE_SMALL, IDC_REFRESH_MORE, IDC_REFRESH_LESS,
+    IDC_RED_UP, IDC_RED_DOWN,
+};
+
+enum Closing { CLOSE_WITH_OK, CLOSE_WITH_CANCEL, CLOSE_WITH_ENTER, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
+
+// What the driver saw of one use of File > Options.
+struct OptionsRun {
+    bool opened = false;
+    bool closed_by_user = false;
+    std::vector<int> checked_on_opening;
+    int notices = 0;
+    std::string notice_text;
+};
+
+void close_dialog(HWND dialog, Closing closing)
+{
+    switch (closing) {
+    case CLOSE_WITH_OK: click_button(dialog, IDOK); break;
+    case CLOSE_WITH_CANCEL: click_button(dialog, IDCANCEL); break;
+    case CLOSE_WITH_ENTER: type_key(dialog, VK_RETURN); break;
+    case CLOSE_WITH_ESC: type_key(dialog, VK_ESCAPE); break;
+    case CLOSE_WITH_CLOSE_BOX: PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+    }
+}
+
+// Answers every restart notice until the Options command has returned.
+void answer_notices(OptionsRun& run, const std::atomic<bool>& command_done)
+{
+    for (;;) {
+        HWND notice = nullptr;
+        poll_until([&] {
+            notice = find_own_dialog(RESTART_NOTICE_CAPTION);
+            return notice || command_done;
+        });
+        if (!notice) return;
+        ++run.notices;
+        run.notice_text = static_texts(notice);
+        click_button(notice, IDOK);
+        if (!wait_closed(notice)) return;
+    }
+}
+
+OptionsRun use_options(const std::vector<int>& clicks, Closing closing)
+{
+    OptionsRun run;
+    run_command_driven(IDM_OPTIONS, [&](const std::atomic<bool>& command_done) {
+        HWND dialog = nullptr;
+        if (!poll_until([&] { return (dialog = find_own_dialog(OPTIONS_CAPTION)) != nullptr; })) return;
+        run.opened = true;
+        for (int id : RADIO_BUTTONS) {
+            if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) run.checked_on_opening.push_back(id);
+        }
+        for (int id : clicks) click_button(dialog, id);
+        close_dialog(dialog, closing);
+        run.closed_by_user = wait_closed(dialog);
+        answer_notices(run, command_done);
+    });
+    return run;
+}
+
+class OptionsDialogTest : public ShellTest {
+protected:
+    static void command(WORD id) { SendMessageA(main_window, WM_COMMAND, id, 0); }
+};
+
+struct Settings {
+    SurfaceKind surface;
+    std::int32_t rotation_delay;
+    std::int32_t image_size;
+    std::int32_t refresh_interval;
+    std::int32_t red_direction;
+    bool operator==(const Settings&) const = default;
+};
+
+Settings current_settings()
+{
+    return {sort_settings.surface, sort_settings.rotation_delay, sort_settings.image_size,
+            sort_settings.refresh_interval, sort_settings.red_direction};
+}
+
+std::ostream& operator<<(std::ostream& out, const Settings& s)
+{
+    return out << "{surface " << s.surface << ", delay " << s.rotation_delay << ", size " << s.image_size
+               << ", refresh " << s.refresh_interval << ", red " << s.red_direction << "}";
+}
+
+struct OpeningCase {
+    Settings settings;
+    std::vector<int> checked;  // in the order of RADIO_BUTTONS
+};
+
+TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked)
+{
+    const OpeningCase cases[] = {
+        {{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+         {IDC_SURFACE_CIRCLE, IDC_SPEED_1_FASTEST, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
+        {{SURFACE_SQUARE, 128, IMAGE_SIZE_BIG, REFRESH_MORE, RED_DOWN},
+         {IDC_SURFACE_SQUARE, IDC_SPEED_5_SLOWEST, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN}},
+        {{SURFACE_TORUS, 64, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+         {IDC_SURFACE_TORUS, IDC_SPEED_4, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
+        {{SURFACE_TRIANGLE, 32, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+         {IDC_SURFACE_TRIANGLE, IDC_SPEED_3, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
+        {{SURFACE_TRIANGLE_INVERTED, 16, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+         {IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_2, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
+    };
+    for (const OpeningCase& opening : cases) {
+        SCOPED_TRACE(testing::Message() << opening.settings);
+        sort_settings.surface = opening.settings.surface;
+        sort_settings.rotation_delay = opening.settings.rotation_delay;
+        sort_settings.image_size = opening.settings.image_size;
+        sort_settings.refresh_interval = opening.settings.refresh_interval;
+        sort_settings.red_direction = opening.settings.red_direction;
+
+        const OptionsRun run = use_options({}, CLOSE_WITH_CANCEL);
+        ASSERT_TRUE(run.opened);
+        EXPECT_TRUE(run.closed_by_user);
+        std::vector<int> expected;
+        for (int id : RADIO_BUTTONS) {
+            if (std::find(opening.checked.begin(), opening.checked.end(), id) != opening.checked.end()) {
+                expected.push_back(id);
+            }
+        }
+        EXPECT_EQ(run.checked_on_opening, expected);
+        EXPECT_EQ(current_settings(), opening.settings);
+    }
+}
+
+TEST_F(OptionsDialogTest, OkWithoutChangesChangesNothingAndShowsNoNotice)
+{
+    command(IDM_START);
+    const Settings before = current_settings();
+    const OptionsRun run = use_options({}, CLOSE_WITH_OK);
+    ASSERT_TRUE(run.opened);
+    EXPECT_TRUE(run.closed_by_user);
+    EXPECT_EQ(run.notices, 0);
+    EXPECT_EQ(current_settings(), before);
+    EXPECT_TRUE(worker_is_running());
+}
+
+TEST_F(OptionsDialogTest, EveryClickedButtonBecomesItsSettingOnOk)
+{
+    const OptionsRun run = use_options(
+        {IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_3, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN}, CLOSE_WITH_OK);
+    ASSERT_TRUE(run.opened);
+    EXPECT_EQ(current_settings(), (Settings{SURFACE_TRIANGLE_INVERTED, 32, IMAGE_SIZE_BIG, REFRESH_MORE, RED_DOWN}));
+    EXPECT_EQ(run.notices, 1);
+}
+
+TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice)
+{
+    command(IDM_START);
+    const OptionsRun run = use_options({IDC_REFRESH_MORE}, CLOSE_WITH_OK);
+    ASSERT_TRUE(run.opened);
+    EXPECT_EQ(sort_settings.refresh_interval, REFRESH_MORE);
+    EXPECT_TRUE(worker_is_running());
+    EXPECT_EQ(run.notices, 0);
+    EXPECT_EQ(run_state.params_changed, 0);
+}
+
+TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart)
+{
+    command(IDM_START);
+    const OptionsRun run = use_options({IDC_SPEED_3}, CLOSE_WITH_OK);
+    ASSERT_TRUE(run.opened);
+    EXPECT_EQ(sort_settings.rotation_delay, 32);
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(run.notices, 1);
+    EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
+    EXPECT_EQ(run_state.params_changed, 0) << "reset once the notice is shown";
+}
+
+TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice)
+{
+    command(IDM_START);
+    command(IDM_TOGGLE_ROTATION);
+    const OptionsRun run = use_options({IDC_SPEED_5_SLOWEST}, CLOSE_WITH_OK);
+    ASSERT_TRUE(run.opened);
+    EXPECT_EQ(sort_settings.rotation_delay, 128);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_TRUE(worker_is_running());
+    EXPECT_EQ(run.notices, 0);
+}
+
+struct RestartCase {
+    const char* name;
+    int button;
+};
+
+TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationAndAsksForStart)
+{
+    const RestartCase cases[] = {
+        {"surface", IDC_SURFACE_SQUARE},
+        {"image size", IDC_SIZE_BIG},
+        {"red direction", IDC_RED_DOWN},
+    };
+    for (const RestartCase& change : cases) {
+        SCOPED_TRACE(change.name);
+        reset_run_state();
+        command(IDM_START);
+        command(IDM_TOGGLE_ROTATION);
+        ASSERT_TRUE(worker_is_running());
+        const OptionsRun run = use_options({change.button}, CLOSE_WITH_OK);
+        ASSERT_TRUE(run.opened);
+        EXPECT_FALSE(worker_is_running());
+        EXPECT_EQ(run_state.rotation_on, 0);
+        EXPECT_EQ(run.notices, 1);
+        EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
+        EXPECT_NE(current_settings(), (Settings{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP}));
+    }
+}
+
+TEST_F(OptionsDialogTest, CancelEscAndCloseBoxKeepEverySetting)
+{
+    const std::vector<int> every_group = {IDC_SURFACE_TORUS, IDC_SPEED_4, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN};
+    const std::pair<const char*, Closing> closings[] = {
+        {"Cancel", CLOSE_WITH_CANCEL}, {"Esc", CLOSE_WITH_ESC}, {"close box", CLOSE_WITH_CLOSE_BOX}};
+    command(IDM_START);
+    const Settings before = current_settings();
+    for (const auto& [name, closing] : closings) {
+        SCOPED_TRACE(name);
+        const OptionsRun run = use_options(every_group, closing);
+        ASSERT_TRUE(run.opened);
+        EXPECT_TRUE(run.closed_by_user);
+        EXPECT_EQ(current_settings(), before);
+        EXPECT_EQ(run.notices, 0);
+        EXPECT_TRUE(worker_is_running());
+    }
+}
+
+TEST_F(OptionsDialogTest, EnterOnARadioButtonAppliesTheWholeDialog)
+{
+    // The last click leaves the focus on "Big (512 pixels)".
+    const OptionsRun run = use_options({IDC_SURFACE_TORUS, IDC_SIZE_BIG}, CLOSE_WITH_ENTER);
+    ASSERT_TRUE(run.opened);
+    EXPECT_TRUE(run.closed_by_user);
+    EXPECT_EQ(sort_settings.surface, SURFACE_TORUS);
+    EXPECT_EQ(sort_settings.image_size, IMAGE_SIZE_BIG);
+    EXPECT_EQ(run.notices, 1);
+}
+
+TEST_F(OptionsDialogTest, TheNoticeComesOnceAndNotAgainWithoutNewChanges)
+{
+    const OptionsRun changed = use_options({IDC_SIZE_BIG}, CLOSE_WITH_OK);
+    EXPECT_EQ(changed.notices, 1);
+    const OptionsRun cancelled = use_options({IDC_SIZE_SMALL}, CLOSE_WITH_CANCEL);
+    EXPECT_TRUE(cancelled.opened);
+    EXPECT_EQ(cancelled.notices, 0);
+    const OptionsRun unchanged = use_options({}, CLOSE_WITH_OK);
+    EXPECT_TRUE(unchanged.opened);
+    EXPECT_EQ(unchanged.notices, 0);
+    EXPECT_EQ(sort_settings.image_size, IMAGE_SIZE_BIG);
+}
+
+}  // namespace
