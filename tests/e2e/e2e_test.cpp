@@ -1,0 +1,219 @@
+// The real huesift.exe, started as its own process and driven from outside:
+// found by its window class, sent menu commands, its dialogs answered and
+// the pixels of its client area read from the screen.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "tests/e2e/expected_surface.h"
+#include "tests/e2e/huesift_process.h"
+#include "tests/e2e/screen_picture.h"
+
+namespace {
+
+std::string huesift_program;
+
+constexpr int SMALL = 256;
+constexpr int BIG = 512;
+// How long, at most, the disorder is watched.
+constexpr int SETTLE_BOUND_MS = 90000;
+
+class HuesiftEndToEnd : public ::testing::Test {
+protected:
+    HuesiftProcess huesift;
+
+    void SetUp() override { ASSERT_TRUE(start_huesift(huesift_program, huesift)) << huesift_program; }
+    void TearDown() override { close_huesift(huesift); }
+
+    void command(WORD id) { PostMessageA(huesift.window, WM_COMMAND, id, 0); }
+
+    // Waits for a picture that `accept` takes; the last one read otherwise.
+    template <typename Accept>
+    Picture wait_for_picture(Accept accept, int bound_ms = E2E_WAIT_BOUND_MS)
+    {
+        Picture picture;
+        wait_until([&] { return accept(picture = capture_client(huesift.window)); }, bound_ms);
+        return picture;
+    }
+
+    // Opens Options, clicks the buttons, presses OK and answers the restart
+    // notice; gives the notice's text ("" when none came).
+    std::string set_options(std::initializer_list<int> buttons)
+    {
+        command(IDM_OPTIONS);
+        HWND dialog = nullptr;
+        if (!wait_until([&] { return (dialog = find_dialog_of(huesift, "Options...")) != nullptr; })) return "";
+        for (int id : buttons) SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        HWND notice = nullptr;
+        if (!wait_until([&] { return (notice = find_dialog_of(huesift, "Changed parameter(s)...")) != nullptr; })) {
+            return "";
+        }
+        char text[128] = {};
+        for (HWND child = GetWindow(notice, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char class_name[16] = {};
+            GetClassNameA(child, class_name, sizeof(class_name));
+            if (lstrcmpiA(class_name, "Static") == 0 && GetWindowTextLengthA(child) > 0) {
+                GetWindowTextA(child, text, sizeof(text));
+            }
+        }
+        SendMessageA(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+        wait_until([&] { return !IsWindow(notice); });
+        return text;
+    }
+};
+
+// Sorting has shown a picture: most of the square is coloured.
+bool shows_image(const Picture& picture, int side, int min_coloured)
+{
+    return picture.width >= side && count_colours(picture, side).palette >= min_coloured;
+}
+
+// Pixels of the top-left square whose being coloured or black differs from
+// what the engine colours for that surface.
+int misplaced_pixels(const Picture& picture, const std::vector<bool>& mask, int side)
+{
+    int misplaced = 0;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            if ((picture.at(x, y) != 0) != mask[static_cast<std::size_t>(y) * side + x]) ++misplaced;
+        }
+    }
+    return misplaced;
+}
+
+TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstStart)
+{
+    char title[100] = {};
+    GetWindowTextA(huesift.window, title, sizeof(title));
+    EXPECT_STREQ(title, "Huesift");
+    RECT outer;
+    GetWindowRect(huesift.window, &outer);
+    EXPECT_EQ(outer.right - outer.left, 522);
+    EXPECT_EQ(outer.bottom - outer.top, 560);
+
+    const Picture picture = wait_for_picture([](const Picture& p) { return !p.pixels.empty() && black_outside(p, 0); });
+    EXPECT_GE(picture.width, BIG);
+    EXPECT_GE(picture.height, BIG);
+    EXPECT_TRUE(black_outside(picture, 0));
+}
+
+TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradients)
+{
+    const std::vector<bool> circle = fresh_surface_mask(SURFACE_CIRCLE, SMALL);
+    ASSERT_EQ(circle.size(), static_cast<std::size_t>(SMALL * SMALL));
+    const int circle_area = static_cast<int>(std::count(circle.begin(), circle.end(), true));
+
+    // The first picture that is complete: a paint reaches the screen a
+    // little after it is made.
+    command(IDM_START);
+    const Picture first = wait_for_picture(
+        [&](const Picture& p) { return shows_image(p, SMALL, 1) && misplaced_pixels(p, circle, SMALL) == 0; });
+    ASSERT_TRUE(shows_image(first, SMALL, circle_area)) << "no complete picture after Start";
+    EXPECT_TRUE(black_outside(first, SMALL));
+    EXPECT_EQ(count_colours(first, SMALL).other, 0) << "colours that are not in the palette";
+    EXPECT_EQ(misplaced_pixels(first, circle, SMALL), 0) << "pixels off the circle's shape";
+
+    // Every new picture is measured until the disorder has fallen to a
+    // quarter of the first picture's; the sort comes to rest soon after
+    // (no pair is left out of order), and the picture then stays as it is.
+    const double first_disorder = neighbour_disorder(first, SMALL);
+    std::vector<double> later;
+    Picture previous = first;
+    const Picture settled = wait_for_picture(
+        [&](const Picture& p) {
+            if (!shows_image(p, SMALL, circle_area) || p == previous) return false;
+            previous = p;
+            later.push_back(neighbour_disorder(p, SMALL));
+            return later.back() < first_disorder / 4;
+        },
+        SETTLE_BOUND_MS);
+    std::printf("neighbour disorder (mean palette steps between neighbours), first picture after Start: %.2f;"
+                " next %zu pictures:",
+                first_disorder, later.size());
+    for (double disorder : later) std::printf(" %.2f", disorder);
+    std::printf("\n");
+    ASSERT_FALSE(later.empty());
+    EXPECT_LT(later.back(), first_disorder / 2) << "the picture did not settle";
+    EXPECT_EQ(count_colours(settled, SMALL).other, 0);
+    EXPECT_TRUE(black_outside(settled, SMALL));
+}
+
+TEST_F(HuesiftEndToEnd, ToggleRotationAnimatesTheColoursAndKeepsTheBackgroundBlack)
+{
+    command(IDM_START);
+    const Picture sorting = wait_for_picture([](const Picture& p) { return shows_image(p, SMALL, 40000); });
+    ASSERT_TRUE(shows_image(sorting, SMALL, 40000));
+
+    command(IDM_TOGGLE_ROTATION);
+    // Rotation stops the sort; the picture keeps changing under rotation.
+    const Picture one = wait_for_picture([&](const Picture& p) { return shows_image(p, SMALL, 40000) && p != sorting; });
+    const Picture two = wait_for_picture([&](const Picture& p) { return shows_image(p, SMALL, 40000) && p != one; });
+    ASSERT_NE(one, two) << "the picture does not move";
+    for (const Picture* picture : {&one, &two}) {
+        EXPECT_TRUE(black_outside(*picture, SMALL));
+        EXPECT_EQ(count_colours(*picture, SMALL).other, 0);
+        // Rotation changes colours, never which pixels are coloured.
+        int shape_changes = 0;
+        for (std::size_t i = 0; i < picture->pixels.size(); ++i) {
+            if ((picture->pixels[i] == 0) != (sorting.pixels[i] == 0)) ++shape_changes;
+        }
+        EXPECT_EQ(shape_changes, 0);
+    }
+}
+
+TEST_F(HuesiftEndToEnd, OptionsForABigSquareThenASmallOneReshapeTheNextStart)
+{
+    EXPECT_EQ(set_options({IDC_SIZE_BIG, IDC_SURFACE_SQUARE}), "Click File menu/Start for changes to take effect.");
+    command(IDM_START);
+    const Picture big = wait_for_picture([](const Picture& p) { return shows_image(p, BIG, BIG * BIG); });
+    ASSERT_TRUE(shows_image(big, BIG, BIG * BIG)) << "the 512 square is not fully coloured";
+    EXPECT_TRUE(black_outside(big, BIG));
+
+    // The next Start blackens the whole old 512 area before the 256 image.
+    EXPECT_EQ(set_options({IDC_SIZE_SMALL}), "Click File menu/Start for changes to take effect.");
+    command(IDM_START);
+    const Picture small = wait_for_picture(
+        [](const Picture& p) { return shows_image(p, SMALL, SMALL * SMALL) && black_outside(p, SMALL); });
+    EXPECT_TRUE(shows_image(small, SMALL, SMALL * SMALL));
+    EXPECT_TRUE(black_outside(small, SMALL));
+}
+
+TEST_F(HuesiftEndToEnd, ExitWhileSortingEndsTheProcessWithCodeZero)
+{
+    command(IDM_START);
+    wait_for_picture([](const Picture& p) { return shows_image(p, SMALL, 40000); });
+    command(IDM_EXIT);
+    DWORD exit_code = 1;
+    ASSERT_TRUE(wait_for_exit(huesift, exit_code));
+    EXPECT_EQ(exit_code, 0u);
+}
+
+TEST_F(HuesiftEndToEnd, CloseBoxWhileRotatingEndsTheProcessWithCodeZero)
+{
+    command(IDM_START);
+    wait_for_picture([](const Picture& p) { return shows_image(p, SMALL, 40000); });
+    command(IDM_TOGGLE_ROTATION);
+    PostMessageA(huesift.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exit_code = 1;
+    ASSERT_TRUE(wait_for_exit(huesift, exit_code));
+    EXPECT_EQ(exit_code, 0u);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: e2e_tests PATH-OF-huesift.exe\n");
+        return 2;
+    }
+    huesift_program = argv[1];
+    return RUN_ALL_TESTS();
+}

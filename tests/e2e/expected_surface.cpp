@@ -1,0 +1,20 @@
+#include "tests/e2e/expected_surface.h"
+
+#include "engine/image.h"
+#include "engine/surface.h"
+
+std::vector<bool> fresh_surface_mask(SurfaceKind surface, int size)
+{
+    std::vector<bool> mask;
+    // A drawing context of its own, as the program's first Start has.
+    if (!open_drawing_context(nullptr)) return mask;
+    sort_settings.surface = surface;
+    sort_settings.image_size = size;
+    set_image_geometry(static_cast<std::uint32_t>(size));
+    if (create_image(image_geometry.width, image_geometry.height) && build_surface()) {
+        mask.resize(image_geometry.pixel_count);
+        for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i) mask[i] = image_buffer.pixels[i] != 0;
+    }
+    close_drawing_context();
+    return mask;
+}

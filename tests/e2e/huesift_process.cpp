@@ -1,0 +1,83 @@
+#include "tests/e2e/huesift_process.h"
+
+namespace {
+
+constexpr const char* WINDOW_CLASS = "MYHUESIFT";
+
+// Under Wine the build hands over a Unix path; Wine's kernel32 turns it into
+// a path Windows programs can start.
+std::wstring windows_path(const std::string& path)
+{
+    using UnixToDos = WCHAR* (*)(const char*);
+    const auto unix_to_dos = reinterpret_cast<UnixToDos>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    if (!path.empty() && path[0] == '/' && unix_to_dos) {
+        if (WCHAR* converted = unix_to_dos(path.c_str())) {
+            std::wstring result(converted);
+            HeapFree(GetProcessHeap(), 0, converted);
+            return result;
+        }
+    }
+    std::wstring wide(path.size(), L'\0');
+    for (std::size_t i = 0; i < path.size(); ++i) wide[i] = static_cast<unsigned char>(path[i]);
+    return wide;
+}
+
+bool belongs_to(HWND window, DWORD process_id)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner == process_id;
+}
+
+HWND find_main_window(DWORD process_id)
+{
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, WINDOW_CLASS, nullptr))) {
+        if (belongs_to(found, process_id) && IsWindowVisible(found)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool start_huesift(const std::string& program, HuesiftProcess& process)
+{
+    const std::wstring path = windows_path(program);
+    std::wstring command_line = L"\"" + path + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process.info)) {
+        return false;
+    }
+    return wait_until([&] { return (process.window = find_main_window(process.info.dwProcessId)) != nullptr; });
+}
+
+bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code)
+{
+    if (WaitForSingleObject(process.info.hProcess, E2E_WAIT_BOUND_MS) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
+}
+
+void close_huesift(HuesiftProcess& process)
+{
+    if (!process.info.hProcess) return;
+    if (WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.info.hProcess, 1);
+        WaitForSingleObject(process.info.hProcess, E2E_WAIT_BOUND_MS);
+    }
+    CloseHandle(process.info.hThread);
+    CloseHandle(process.info.hProcess);
+    process.info = {};
+    process.window = nullptr;
+}
+
+HWND find_dialog_of(const HuesiftProcess& process, const char* caption)
+{
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, "#32770", caption))) {
+        if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
+    }
+    return nullptr;
+}

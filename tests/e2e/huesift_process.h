@@ -1,0 +1,40 @@
+// The real huesift.exe as a separate process: started, its main window found
+// by class, and its end awaited, as a user's machine sees it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+inline constexpr int E2E_WAIT_BOUND_MS = 60000;
+
+struct HuesiftProcess {
+    PROCESS_INFORMATION info = {};
+    HWND window = nullptr;
+};
+
+// Starts `program` and waits for its main window (class "MYHUESIFT"). False
+// when it cannot be started or shows no window within the bound.
+bool start_huesift(const std::string& program, HuesiftProcess& process);
+
+// Waits for the process to end and gives its exit code; false on timeout.
+bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code);
+
+// Ends the process if it still runs, and closes its handles.
+void close_huesift(HuesiftProcess& process);
+
+// The visible top-level dialog of the process with this caption, or nullptr.
+HWND find_dialog_of(const HuesiftProcess& process, const char* caption);
+
+// Polls `condition` every few milliseconds until it holds; false when
+// `bound_ms` passed first.
+template <typename Condition>
+bool wait_until(Condition condition, int bound_ms = E2E_WAIT_BOUND_MS)
+{
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bound_ms);
+    while (!condition()) {
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(20);
+    }
+    return true;
+}

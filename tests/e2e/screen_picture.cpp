@@ -1,0 +1,100 @@
+#include "tests/e2e/screen_picture.h"
+
+#include <cstdlib>
+#include <unordered_map>
+
+#include "engine/palette.h"
+
+Picture capture_client(HWND window)
+{
+    Picture picture;
+    RECT client;
+    if (!GetClientRect(window, &client)) return picture;
+    picture.width = client.right;
+    picture.height = client.bottom;
+    if (picture.width <= 0 || picture.height <= 0) return picture;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, picture.width, picture.height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* words = static_cast<const std::uint32_t*>(bits);
+    picture.pixels.assign(words, words + static_cast<std::size_t>(picture.width) * picture.height);
+    for (std::uint32_t& word : picture.pixels) word &= 0x00FFFFFF;
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return picture;
+}
+
+int palette_index_of(std::uint32_t colour)
+{
+    static const std::unordered_map<std::uint32_t, int> indices = [] {
+        std::unordered_map<std::uint32_t, int> map;
+        for (int i = 0; i < PALETTE_SIZE; ++i) map[palette_colour(i) & 0x00FFFFFF] = i;
+        return map;
+    }();
+    const auto found = indices.find(colour);
+    return found == indices.end() ? -1 : found->second;
+}
+
+double neighbour_disorder(const Picture& picture, int side)
+{
+    double total = 0;
+    long pairs = 0;
+    auto add_pair = [&](std::uint32_t a, std::uint32_t b) {
+        const int ia = palette_index_of(a);
+        const int ib = palette_index_of(b);
+        if (ia < 0 || ib < 0) return;
+        const int step = std::abs(ia - ib);
+        total += step < PALETTE_SIZE - step ? step : PALETTE_SIZE - step;
+        ++pairs;
+    };
+    for (int y = 0; y < side && y < picture.height; ++y) {
+        for (int x = 0; x < side && x < picture.width; ++x) {
+            if (x + 1 < side && x + 1 < picture.width) add_pair(picture.at(x, y), picture.at(x + 1, y));
+            if (y + 1 < side && y + 1 < picture.height) add_pair(picture.at(x, y), picture.at(x, y + 1));
+        }
+    }
+    return pairs ? total / static_cast<double>(pairs) : 0.0;
+}
+
+ColourCounts count_colours(const Picture& picture, int side)
+{
+    ColourCounts counts;
+    for (int y = 0; y < side && y < picture.height; ++y) {
+        for (int x = 0; x < side && x < picture.width; ++x) {
+            const std::uint32_t colour = picture.at(x, y);
+            if (colour == 0) {
+                ++counts.black;
+            } else if (palette_index_of(colour) >= 0) {
+                ++counts.palette;
+            } else {
+                ++counts.other;
+            }
+        }
+    }
+    return counts;
+}
+
+bool black_outside(const Picture& picture, int side)
+{
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if ((x >= side || y >= side) && picture.at(x, y) != 0) return false;
+        }
+    }
+    return true;
+}

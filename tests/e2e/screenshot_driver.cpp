@@ -1,0 +1,133 @@
+// Makes the pictures for the README from the real program: starts
+// huesift.exe, sorts the default circle until it comes to rest and saves the
+// whole window, then sets a big triangle in the Options dialog and does the
+// same. Pictures are written as binary PPM files; scripts/screenshots.sh
+// turns them into PNG.
+//   huesift_screenshots PATH-OF-huesift.exe CIRCLE.ppm TRIANGLE.ppm
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "tests/e2e/huesift_process.h"
+#include "tests/e2e/screen_picture.h"
+
+namespace {
+
+// The sort has come to rest when this many pictures in a row are the same.
+constexpr int RESTING_PICTURES = 10;
+constexpr int REST_BOUND_MS = 180000;
+
+bool wait_until_at_rest(HWND window)
+{
+    Picture previous;
+    int same = 0;
+    return wait_until(
+        [&] {
+            Picture picture = capture_client(window);
+            const bool coloured = count_colours(picture, picture.width).palette > 0;
+            same = coloured && picture == previous ? same + 1 : 0;
+            previous = std::move(picture);
+            return same >= RESTING_PICTURES;
+        },
+        REST_BOUND_MS);
+}
+
+// The whole window, frame and menu included, as the screen shows it.
+bool save_window(HWND window, const char* path)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    GdiFlush();
+
+    bool written = false;
+    if (FILE* out = std::fopen(path, "wb")) {
+        std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+        const auto* words = static_cast<const std::uint32_t*>(bits);
+        std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t word = words[static_cast<std::size_t>(y) * width + x];
+                row[x * 3] = static_cast<unsigned char>(word >> 16);
+                row[x * 3 + 1] = static_cast<unsigned char>(word >> 8);
+                row[x * 3 + 2] = static_cast<unsigned char>(word);
+            }
+            std::fwrite(row.data(), 1, row.size(), out);
+        }
+        written = std::fclose(out) == 0;
+    }
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+bool choose_options(const HuesiftProcess& huesift, std::initializer_list<int> buttons)
+{
+    PostMessageA(huesift.window, WM_COMMAND, IDM_OPTIONS, 0);
+    HWND dialog = nullptr;
+    if (!wait_until([&] { return (dialog = find_dialog_of(huesift, "Options...")) != nullptr; })) return false;
+    for (int id : buttons) SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    HWND notice = nullptr;
+    if (!wait_until([&] { return (notice = find_dialog_of(huesift, "Changed parameter(s)...")) != nullptr; })) {
+        return false;
+    }
+    SendMessageA(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
+    return wait_until([&] { return !IsWindow(notice); });
+}
+
+bool sort_and_save(const HuesiftProcess& huesift, const char* path)
+{
+    PostMessageA(huesift.window, WM_COMMAND, IDM_START, 0);
+    if (!wait_until_at_rest(huesift.window)) {
+        std::fprintf(stderr, "the sort did not come to rest\n");
+        return false;
+    }
+    if (!save_window(huesift.window, path)) {
+        std::fprintf(stderr, "cannot write %s\n", path);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: huesift_screenshots PATH-OF-huesift.exe CIRCLE.ppm TRIANGLE.ppm\n");
+        return 2;
+    }
+    HuesiftProcess huesift;
+    if (!start_huesift(argv[1], huesift)) {
+        std::fprintf(stderr, "huesift did not start\n");
+        return 1;
+    }
+    const bool done = sort_and_save(huesift, argv[2]) &&
+                      choose_options(huesift, {IDC_SIZE_BIG, IDC_SURFACE_TRIANGLE}) &&
+                      sort_and_save(huesift, argv[3]);
+    PostMessageA(huesift.window, WM_COMMAND, IDM_EXIT, 0);
+    DWORD exit_code = 1;
+    wait_for_exit(huesift, exit_code);
+    close_huesift(huesift);
+    return done ? 0 : 1;
+}
