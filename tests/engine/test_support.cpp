@@ -51,14 +51,6 @@ std::vector<std::uint32_t> snapshot_pixels() {
     return copy;
 }
 
-bool thread_sanitized_build() {
-#if defined(__SANITIZE_THREAD__)
-    return true;
-#else
-    return false;
-#endif
-}
-
 bool sanitized_build() {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return true;

@@ -44,7 +44,6 @@ inline std::uint32_t load_pixel(const std::uint32_t* pixels, std::uint32_t i) {
 // Whether a plain or sanitizer build runs the tests; long runs are shortened
 // under the sanitizers.
 bool sanitized_build();
-bool thread_sanitized_build();
 
 // A stand-in for the user-interface thread's side of a worker: repaint
 // requests are handed to the thread that waits in stop_worker (or in
