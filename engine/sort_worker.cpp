@@ -6,13 +6,14 @@
 #include "engine/draw_stream.h"
 #include "engine/image.h"
 
-// The loop works in two stages. The first turns a whole block of 624
-// generator words into the positions of the iterations they serve (the draws
-// each pass keeps, after its redraws), without touching a pixel. The second
-// runs those iterations strictly in order, reading the stop flag before each
-// one. The exchanges are exactly those of a loop that
-// draws one word at a time; draws resolved for iterations that never ran are
-// given back to the generator when the loop ends.
+// Both variants make the generator's words a block of 624 at a time and
+// exchange without branches; the exchanges are exactly those of a loop that
+// draws one word at a time. The skip variant takes its words as it goes. The
+// retry variant, whose redraws are a coin toss, works in two stages: the first
+// turns a whole block of words into the draws its iterations keep, without
+// touching a pixel; the second runs those iterations strictly in order,
+// reading the stop flag before each one. Draws resolved for iterations that
+// never ran are given back to the generator when the loop ends.
 
 namespace {
 
@@ -46,9 +47,10 @@ std::vector<std::uint8_t> build_accept_table(const std::uint32_t* pixels) {
     return table;
 }
 
-// The retry variant's first stage. The draws each pass kept, in order: red, blue, green, red, ... so the
-// iteration j is made of kept draws 3j, 3j + 1 and 3j + 2. Beside each kept
-// draw, where the generator stood after it (block << INDEX_BITS | index).
+// The retry variant's first stage. The draws each pass kept, in order: red,
+// blue, green, red, ... so iteration j is made of kept draws 3j, 3j + 1 and
+// 3j + 2. Beside each kept draw, where the generator stood after it
+// (block << INDEX_BITS | index).
 template <std::uint32_t W>
 struct Resolver {
     static constexpr std::uint32_t B = W * (W - 1);
@@ -100,11 +102,11 @@ struct Resolver {
 
 // Exchanges pixels p and q when `out_of_order` holds for their words (and, in
 // the skip variant, both are surface pixels), without a branch: the outcome
-// is unpredictable. Every test here asks whether one word's channel is
-// greater than the other's, and a background word's channels are all 0, so
-// only the word that must be the greater can be background unnoticed:
-// `check` names it. Relaxed atomic access keeps every word whole for a paint
-// that reads the image meanwhile.
+// is unpredictable. Every order test asks whether one word's channel is
+// greater than the other's; a background word's channels are all 0, so it can
+// never be the greater one, and only the word that must be the smaller needs
+// checking: CHECK names it. Relaxed atomic access keeps every word whole for a
+// paint that reads the image meanwhile.
 enum SurfaceCheck { CHECK_NONE, CHECK_UPPER, CHECK_LOWER };
 
 template <SurfaceCheck CHECK, typename OutOfOrder>
@@ -145,9 +147,9 @@ inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t b
     auto green_out_of_order = [](std::uint32_t a, std::uint32_t b) {
         return static_cast<std::uint32_t>(green_of(a) > green_of(b));
     };
-    // Red down wants the upper word the greater, red up the lower one; blue
-    // and green want the upper one. The retry variant only ever draws pairs
-    // of surface pixels.
+    // Out of order means: red down, the upper red greater; red up, the lower
+    // red greater; blue and green, the upper value greater. The retry variant
+    // only ever draws pairs of surface pixels.
     constexpr SurfaceCheck RED_CHECK = RETRY ? CHECK_NONE : RED_DOWN ? CHECK_LOWER : CHECK_UPPER;
     constexpr SurfaceCheck DIAGONAL_CHECK = RETRY ? CHECK_NONE : CHECK_LOWER;
     order_pair<RED_CHECK>(pixels, red, red + W, red_out_of_order);
