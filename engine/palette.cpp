@@ -47,41 +47,44 @@ void release_palette() {
 }
 
 std::uint32_t pick_colour(int n) {
+    // One pass finds the largest and the smallest count, the first entry
+    // holding each, and how many entries hold each. The largest starts at 0
+    // with no entry, so with all counts 0 every entry stands at it.
     std::uint32_t largest = 0;
     int largest_index = -1;
+    int at_largest = 0;
     std::uint32_t smallest = image_geometry.width * image_geometry.height;
     int smallest_index = 0;
+    int at_smallest = 0;
     for (int i = 0; i < n; ++i) {
         const std::uint32_t count = use_counts[i];
         if (count > largest) {
             largest = count;
             largest_index = i;
+            at_largest = 1;
+        } else if (count == largest) {
+            ++at_largest;
         }
         if (count < smallest) {
             smallest = count;
             smallest_index = i;
+            at_smallest = 1;
+        } else if (count == smallest) {
+            ++at_smallest;
         }
     }
 
-    int at_smallest = 0;
-    for (int i = 0; i < n; ++i) at_smallest += use_counts[i] == smallest;
-
     int chosen;
+    const auto bound = static_cast<std::uint32_t>(n);
     if (at_smallest == 1) {
         chosen = smallest_index;
-    } else {
-        int at_largest = 0;
-        for (int i = 0; i < n; ++i) at_largest += use_counts[i] == largest;
-        const auto bound = static_cast<std::uint32_t>(n);
-        if (at_largest == 1) {
-            // A lone most-used entry is never chosen; with all counts 0 no
-            // index was recorded and every entry stands at the largest count.
-            do {
-                chosen = static_cast<int>(draw_random() % bound);
-            } while (chosen == largest_index);
-        } else {
+    } else if (at_largest == 1) {
+        // A lone most-used entry is never chosen.
+        do {
             chosen = static_cast<int>(draw_random() % bound);
-        }
+        } while (chosen == largest_index);
+    } else {
+        chosen = static_cast<int>(draw_random() % bound);
     }
     ++use_counts[chosen];
     return palette[chosen];

@@ -44,6 +44,38 @@ protected:
 
 bool fails_palette(AllocationPurpose purpose) { return purpose == ALLOC_PALETTE; }
 
+// The picker written out plainly, pass by pass: the oracle for the shipped one.
+int reference_pick(std::uint32_t* counts, int n, std::uint32_t pixel_count) {
+    std::uint32_t largest = 0, smallest = pixel_count;
+    int largest_index = -1, smallest_index = -1;
+    for (int i = 0; i < n; ++i) {
+        if (counts[i] > largest) {
+            largest = counts[i];
+            largest_index = i;
+        }
+        if (counts[i] < smallest) {
+            smallest = counts[i];
+            smallest_index = i;
+        }
+    }
+    int at_smallest = 0, at_largest = 0;
+    for (int i = 0; i < n; ++i) at_smallest += counts[i] == smallest;
+    int chosen;
+    if (at_smallest == 1) {
+        chosen = smallest_index;
+    } else {
+        for (int i = 0; i < n; ++i) at_largest += counts[i] == largest;
+        if (at_largest == 1) {
+            do chosen = static_cast<int>(draw_random() % n);
+            while (chosen == largest_index);
+        } else {
+            chosen = static_cast<int>(draw_random() % n);
+        }
+    }
+    ++counts[chosen];
+    return chosen;
+}
+
 }  // namespace
 
 TEST_F(PaletteTest, HoldsNinetyDistinctSaturatedColoursAroundTheWheel) {
@@ -118,6 +150,19 @@ TEST_F(PaletteTest, ALoneMostUsedEntryIsRedrawnUntilAnotherComes) {
     seed_random(2024);
     for (int i = 0; i < draws; ++i) draw_random();
     EXPECT_TRUE(same_source(after, random_source));
+}
+
+TEST_F(PaletteTest, AWholeBigFillPicksAsThePlainPickerDoes) {
+    set_image_geometry(512);
+    std::uint32_t reference_counts[PALETTE_SIZE] = {};
+    std::vector<int> expected;
+    seed_random(1700000001);
+    for (int i = 0; i < 512 * 512; ++i) expected.push_back(reference_pick(reference_counts, PALETTE_SIZE, 512 * 512));
+    seed_random(1700000001);
+    int mismatches = 0;
+    for (int i = 0; i < 512 * 512; ++i) mismatches += index_of(pick_colour(PALETTE_SIZE)) != expected[i];
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(std::equal(std::begin(counts), std::end(counts), reference_counts));
 }
 
 TEST_F(PaletteTest, FirstPickIsUniformThenTheFirstChoiceIsExcluded) {
