@@ -6,6 +6,7 @@
 
 #include "bench/bench_support.h"
 #include "engine/image.h"
+#include "engine/random.h"
 #include "engine/sort_worker.h"
 #include "tests/engine/reference_sort.h"
 
@@ -46,9 +47,36 @@ void reference(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * CHUNK));
 }
 
+// The six pixel loads of each iteration at random positions, and nothing
+// else: the floor under any loop that makes these exchanges.
+void six_loads(benchmark::State& state) {
+    const EntryInfo& entry = ENTRY_INFO[state.range(0)];
+    make_bench_image(entry.surface, entry.size);
+    const std::uint32_t w = image_geometry.width;
+    const std::uint32_t b = w * (w - 1);
+    std::vector<std::uint32_t> positions(3 * CHUNK);
+    seed_random(99);
+    for (auto& r : positions) {
+        r = draw_random() % b;
+        if (r % w == 0) ++r;  // the diagonal passes never draw column 0
+    }
+    const std::uint32_t* pixels = image_buffer.pixels;
+    for (auto _ : state) {
+        std::uint32_t sum = 0;
+        for (std::uint64_t i = 0; i < CHUNK; ++i) {
+            const std::uint32_t red = positions[3 * i], blue = positions[3 * i + 1], green = positions[3 * i + 2];
+            sum += pixels[red] + pixels[red + w] + pixels[blue] + pixels[blue + w - 1] + pixels[green - 1] +
+                   pixels[green + w];
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * CHUNK));
+}
+
 }  // namespace
 
 // Argument: 0 skip red down (256 circle), 1 skip red up (256 circle),
 // 2 retry red down (512 triangle), 3 retry red up (512 triangle).
 BENCHMARK(shipped)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(reference)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(six_loads)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);

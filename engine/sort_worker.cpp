@@ -23,6 +23,11 @@ constexpr std::uint32_t QUEUE_SIZE = 2048;  // kept draws; more than a block's w
 constexpr std::uint32_t LOW_WATER = 8;      // iterations left when the next block is resolved
 constexpr std::uint32_t INDEX_BITS = 10;    // a block index (0-624) fits in 10 bits
 
+// Repeats three accept bits at places 0, 3, ..., 27. A pass bit that starts
+// among the first three places stays within those 30 places for FOLD_RUN words.
+constexpr std::uint32_t ACCEPT_REPEAT = 0x09249249;
+constexpr std::uint32_t FOLD_RUN = 26;
+
 constexpr std::uint32_t RED_PASS = 0;
 constexpr std::uint32_t BLUE_PASS = 1;
 constexpr std::uint32_t GREEN_PASS = 2;
@@ -62,7 +67,7 @@ struct Resolver {
     std::uint32_t kept_count = 0;   // wrapping
     std::uint32_t pass = RED_PASS;  // the pass the next kept draw belongs to
     std::uint32_t positions[RANDOM_STATE_WORDS];
-    std::uint8_t accepts[RANDOM_STATE_WORDS];
+    std::uint32_t accepts[RANDOM_STATE_WORDS];  // the accept bits, repeated every three places
 
     // Kept draws that belong to whole iterations.
     std::uint32_t complete() const { return kept_count - pass; }
@@ -78,25 +83,35 @@ struct Resolver {
     void resolve_block(const std::uint32_t* words, std::uint32_t first) {
         for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
             positions[k] = temper_random(words[k]) % B;
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) accepts[k] = accept_table[positions[k]];
-        resolve_retry(first, stream.block << INDEX_BITS);
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
+            accepts[k] = accept_table[positions[k]] * ACCEPT_REPEAT;
+        resolve_kept(first, stream.block << INDEX_BITS);
     }
 
     // Whether a word is kept is close to a coin toss, so the walk over the
     // block has no branch on it: every word is written at the next place and
-    // only a kept one moves the place on.
-    void resolve_retry(std::uint32_t first, std::uint32_t tag) {
-        std::uint32_t m = kept_count, s = pass;
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) {
-            kept[m % QUEUE_SIZE] = positions[k];
-            kept_at[m % QUEUE_SIZE] = tag | (k + 1);
-            const std::uint32_t keep = (accepts[k] >> s) & 1u;
-            m += keep;
-            s += keep;
-            s = s == PASS_COUNT ? RED_PASS : s;
+    // only a kept one moves the place on. The pass is a single bit that moves
+    // one place up at every kept word; the accept bits are repeated every
+    // three places, so within a run of FOLD_RUN words the bit needs no
+    // wrapping from green back to red, and the step from one word to the next
+    // is a test and a select. Between runs the bit goes back to its pass's
+    // place among the first three.
+    void resolve_kept(std::uint32_t first, std::uint32_t tag) {
+        std::uint32_t m = kept_count;
+        std::uint32_t pass_bit = 1u << pass;
+        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS;) {
+            const std::uint32_t run_end = k + FOLD_RUN < RANDOM_STATE_WORDS ? k + FOLD_RUN : RANDOM_STATE_WORDS;
+            for (; k < run_end; ++k) {
+                kept[m % QUEUE_SIZE] = positions[k];
+                kept_at[m % QUEUE_SIZE] = tag | (k + 1);
+                const bool keep = (accepts[k] & pass_bit) != 0;
+                m += keep;
+                pass_bit = keep ? pass_bit << 1 : pass_bit;
+            }
+            pass_bit = 1u << (static_cast<std::uint32_t>(__builtin_ctz(pass_bit)) % PASS_COUNT);
         }
         kept_count = m;
-        pass = s;
+        pass = static_cast<std::uint32_t>(__builtin_ctz(pass_bit));
     }
 };
 
