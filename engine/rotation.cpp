@@ -21,9 +21,8 @@ inline void store_pixel(std::uint32_t* pixels, std::uint32_t i, std::uint32_t wo
 void tag_pixels(std::uint32_t* palette_table, std::uint32_t* pixels, std::uint32_t count) {
     for (std::uint32_t k = 1; k < PALETTE_SIZE; ++k) palette_table[k] |= k << PIXEL_TAG_SHIFT;
 
-    // The palette's colours are distinct, so a direct index from colour to
-    // entry gives the same answer as searching the entries from 0 upward;
-    // pixels repeat colours, so remember the last answer.
+    // Neighbouring pixels of a sorted image mostly share a colour, so the
+    // search from entry 0 upward is skipped when the colour repeats.
     std::uint32_t last_rgb = 0xFFFFFFFF;
     std::uint32_t last_word = 0;
     for (std::uint32_t i = 0; i < count; ++i) {

@@ -5,37 +5,46 @@
 
 #include "engine/palette.h"
 
-Picture capture_client(HWND window)
+Picture capture_area(HDC source, int left, int top, int width, int height)
 {
     Picture picture;
-    RECT client;
-    if (!GetClientRect(window, &client)) return picture;
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width <= 0 || picture.height <= 0) return picture;
-
+    if (width <= 0 || height <= 0) return picture;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;  // top-down
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
 
-    HDC screen = GetDC(window);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC memory = CreateCompatibleDC(source);
     void* bits = nullptr;
     HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section || !bits) {
+        DeleteDC(memory);
+        return picture;
+    }
     HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, picture.width, picture.height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
     GdiFlush();
+    picture.width = width;
+    picture.height = height;
     const auto* words = static_cast<const std::uint32_t*>(bits);
-    picture.pixels.assign(words, words + static_cast<std::size_t>(picture.width) * picture.height);
+    picture.pixels.assign(words, words + static_cast<std::size_t>(width) * height);
     for (std::uint32_t& word : picture.pixels) word &= 0x00FFFFFF;
     SelectObject(memory, previous);
     DeleteObject(section);
     DeleteDC(memory);
-    ReleaseDC(window, screen);
+    return picture;
+}
+
+Picture capture_client(HWND window)
+{
+    RECT client;
+    if (!GetClientRect(window, &client)) return Picture{};
+    HDC device = GetDC(window);
+    Picture picture = capture_area(device, 0, 0, client.right, client.bottom);
+    ReleaseDC(window, device);
     return picture;
 }
 

@@ -16,6 +16,9 @@ struct Picture {
     bool operator==(const Picture&) const = default;
 };
 
+// The width x height pixels at (left, top) of a device context.
+Picture capture_area(HDC source, int left, int top, int width, int height);
+
 // The client area of `window` as the screen shows it now.
 Picture capture_client(HWND window);
 

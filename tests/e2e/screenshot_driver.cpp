@@ -39,45 +39,26 @@ bool wait_until_at_rest(HWND window)
 bool save_window(HWND window, const char* path)
 {
     RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    if (!GetWindowRect(window, &rect)) return false;
     HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    GdiFlush();
-
-    bool written = false;
-    if (FILE* out = std::fopen(path, "wb")) {
-        std::fprintf(out, "P6\n%d %d\n255\n", width, height);
-        const auto* words = static_cast<const std::uint32_t*>(bits);
-        std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t word = words[static_cast<std::size_t>(y) * width + x];
-                row[x * 3] = static_cast<unsigned char>(word >> 16);
-                row[x * 3 + 1] = static_cast<unsigned char>(word >> 8);
-                row[x * 3 + 2] = static_cast<unsigned char>(word);
-            }
-            std::fwrite(row.data(), 1, row.size(), out);
-        }
-        written = std::fclose(out) == 0;
-    }
-    SelectObject(memory, previous);
-    DeleteObject(section);
-    DeleteDC(memory);
+    const Picture picture = capture_area(screen, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     ReleaseDC(nullptr, screen);
-    return written;
+    if (picture.pixels.empty()) return false;
+
+    FILE* out = std::fopen(path, "wb");
+    if (!out) return false;
+    std::fprintf(out, "P6\n%d %d\n255\n", picture.width, picture.height);
+    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t word = picture.at(x, y);
+            row[x * 3] = static_cast<unsigned char>(word >> 16);
+            row[x * 3 + 1] = static_cast<unsigned char>(word >> 8);
+            row[x * 3 + 2] = static_cast<unsigned char>(word);
+        }
+        std::fwrite(row.data(), 1, row.size(), out);
+    }
+    return std::fclose(out) == 0;
 }
 
 bool choose_options(const HuesiftProcess& huesift, std::initializer_list<int> buttons)
