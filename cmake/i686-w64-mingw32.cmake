@@ -18,4 +18,5 @@ set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
+# scripts/wine-session.sh puts the 32-bit loader first on PATH as `wine`.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
