@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
-# Builds Huesift for 32-bit Windows and starts it under Wine on this display.
-# The Debian packages it needs are installed first (as root, or with sudo).
+# Builds Huesift and starts it under Wine on this display: the 32-bit program
+# where this host runs 32-bit code, otherwise its 64-bit twin. The Debian
+# packages it needs are installed first (as root, or with sudo).
 #   scripts/run.sh                 the window opens on $DISPLAY
 #   HUESIFT_XVFB=1 scripts/run.sh  no display: runs on a virtual one, which
 #                                  nobody can see; it proves the program starts
 #                                  (Ctrl+C ends it)
+#   HUESIFT_NO_32BIT=1 scripts/run.sh   start the 64-bit program on any host
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target huesift
-program=$root/build/win32/shell/huesift.exe
-
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=d;mshtml=d}
-export WINEARCH=win32
+if why=$(bash scripts/host-runs-32bit.sh -v 2>&1); then
+  arch=win32 loader=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32
+  echo "Starting the 32-bit Huesift."
+else
+  arch=win64 loader=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver64
+  echo "Starting the 64-bit Huesift ($why)."
+fi
+cmake --preset $arch >/dev/null
+cmake --build --preset $arch --target huesift
+program=$root/build/$arch/shell/huesift.exe
 
 if [ "${HUESIFT_XVFB:-0}" = 1 ]; then
-  echo "Starting Huesift on a virtual display; nothing will be seen. Ctrl+C ends it."
-  exec bash scripts/wine-session.sh wine "$program"
+  echo "Huesift runs on a virtual display; nothing will be seen. Ctrl+C ends it."
+  HUESIFT_WINE_ARCH=$arch exec bash scripts/wine-session.sh wine "$program"
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -33,11 +38,15 @@ MESSAGE
   exit 1
 fi
 
-# A prefix of its own, kept under build/, with Wine's ordinary window
+# A prefix of its own kind, kept under build/, with Wine's ordinary window
 # management so the desktop's window manager frames the window.
-export WINEPREFIX=${HUESIFT_RUN_WINEPREFIX:-$root/build/wineprefix-run}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=d;mshtml=d}
+export WINEARCH=$arch WINELOADER=$loader WINESERVER=$server
+export WINEPREFIX=${HUESIFT_RUN_WINEPREFIX:-$root/build/wineprefix-run-$arch}
 if [ ! -d "$WINEPREFIX" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once; this takes a little while)..."
-  wineboot -i >/dev/null 2>&1 || true
+  "$loader" wineboot -i >/dev/null 2>&1 || true
+  bash scripts/wine-fonts.sh "$WINEPREFIX"
 fi
-exec wine "$program"
+exec "$loader" "$program"

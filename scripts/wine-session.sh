@@ -1,11 +1,27 @@
 #!/usr/bin/env bash
-# Runs a command with Wine ready for Huesift's Windows programs: a private
-# prefix under build/ (made once, with window management off so dialogs close
-# without Wine's stall), one persistent wineserver for the whole command, and a
-# virtual X display when there is no real one (or when HUESIFT_XVFB=1).
+# Runs a command with Wine ready for Huesift's Windows programs of one kind:
+# 32-bit (the default) or 64-bit (HUESIFT_WINE_ARCH=win64). Each kind has its
+# own loader and server and a private prefix of its own kind under build/
+# (a 32-bit prefix cannot run 64-bit programs), made once with window
+# management off so dialogs close without Wine's stall. One persistent
+# wineserver serves the whole command, and a virtual X display is used when
+# there is no real one (or when HUESIFT_XVFB=1). Inside the command, `wine`
+# is the chosen kind's loader.
 #   scripts/wine-session.sh COMMAND [ARGS...]
+#   HUESIFT_WINE_ARCH=win64 scripts/wine-session.sh COMMAND [ARGS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+
+fail() { echo "wine-session: $*" >&2; exit 1; }
+
+arch=${HUESIFT_WINE_ARCH:-win32}
+case "$arch" in
+  win32) loader=/usr/lib/wine/wine;   server=/usr/lib/wine/wineserver32 ;;
+  win64) loader=/usr/lib/wine/wine64; server=/usr/lib/wine/wineserver64 ;;
+  *) fail "HUESIFT_WINE_ARCH must be win32 or win64, not '$arch'" ;;
+esac
+[ -x "$loader" ] || fail "Wine's $arch loader $loader is missing; run scripts/setup.sh"
+[ -x "$server" ] || fail "Wine's server $server is missing; run scripts/setup.sh"
 
 # Without a display, the script runs itself again inside xvfb-run (a shell
 # function cannot be handed through xvfb-run, whose /bin/sh drops it).
@@ -14,17 +30,32 @@ if { [ -z "${DISPLAY:-}" ] || [ "${HUESIFT_XVFB:-0}" = 1 ]; } && [ -z "${HUESIFT
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
-export WINEPREFIX=${HUESIFT_WINEPREFIX:-$root/build/wineprefix}
+if [ "$arch" = win32 ]; then
+  export WINEPREFIX=${HUESIFT_WINEPREFIX:-$root/build/wineprefix}
+else
+  export WINEPREFIX=${HUESIFT_WINEPREFIX64:-$root/build/wineprefix64}
+fi
+export WINEARCH=$arch WINELOADER=$loader WINESERVER=$server
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winedbg.exe=d;mscoree=d;mshtml=d}
-export WINEARCH=win32
+
+# Debian's `wine` and `wineboot` commands pick the 32-bit loader whenever it
+# is installed, even where it cannot run; this folder puts the chosen loader
+# and server first on PATH instead.
+shims=$root/build/wine-bin/$arch
+mkdir -p "$shims"
+ln -sf "$loader" "$shims/wine"
+ln -sf "$server" "$shims/wineserver"
+export PATH=$shims:$PATH
 
 if [ ! -f "$WINEPREFIX/.huesift-ready" ]; then
   mkdir -p "$(dirname "$WINEPREFIX")"
   rm -rf "$WINEPREFIX"
-  echo "Preparing the Wine prefix $WINEPREFIX (once)..."
-  wineboot -i >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  echo "Preparing the $arch Wine prefix $WINEPREFIX (once)..."
+  wine wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the $arch prefix $WINEPREFIX"
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
+    fail "could not switch window management off in $WINEPREFIX"
+  bash "$root/scripts/wine-fonts.sh" "$WINEPREFIX"
   wineserver -w
   touch "$WINEPREFIX/.huesift-ready"
 fi
@@ -34,5 +65,5 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 # Wine's background services start with the first program and live as long
 # as the server; started here, they hold no pipe of the command (a test
 # runner would otherwise wait for them to close its output).
-wineboot </dev/null >/dev/null 2>&1 || true
+wine wineboot </dev/null >/dev/null 2>&1 || true
 "$@"
