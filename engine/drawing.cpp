@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/global_memory.h"
-#include "engine/image.h"
 
 namespace {
 

@@ -5,11 +5,29 @@
 
 #include <cstdint>
 
-struct ImageHeader;
-
 inline constexpr std::uint32_t COLOUR_BLACK = 0x000000;
 inline constexpr std::uint32_t COLOUR_WHITE = 0xFFFFFF;
 inline constexpr std::uint32_t COLOUR_BITS = 0x00FFFFFF;
+
+inline constexpr std::uint32_t BI_BITFIELDS_CODE = 3;
+
+// Byte for byte a BITMAPINFOHEADER followed by the three colour masks, so the
+// platform can show the pixels as they are.
+struct ImageHeader {
+    std::uint32_t size;
+    std::int32_t width;
+    std::int32_t height;  // negative: rows run top-down
+    std::uint16_t planes;
+    std::uint16_t bit_count;
+    std::uint32_t compression;
+    std::uint32_t size_image;
+    std::int32_t x_pels_per_meter;
+    std::int32_t y_pels_per_meter;
+    std::uint32_t clr_used;
+    std::uint32_t clr_important;
+    std::uint32_t masks[3];  // red, green, blue
+};
+static_assert(sizeof(ImageHeader) == 52);
 
 struct Bitmap {
     std::int32_t width = 0;

@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-struct DrawingContext;
-struct Bitmap;
+#include "drawing.h"
 
 inline constexpr std::uint32_t PIXEL_COLOUR_MASK = 0x00FFFFFF;
 inline constexpr std::uint32_t PIXEL_TAG_SHIFT = 24;
@@ -16,25 +15,6 @@ inline std::uint32_t red_of(std::uint32_t word) { return (word >> 16) & 0xFF; }
 inline std::uint32_t green_of(std::uint32_t word) { return (word >> 8) & 0xFF; }
 inline std::uint32_t blue_of(std::uint32_t word) { return word & 0xFF; }
 
-inline constexpr std::uint32_t BI_BITFIELDS_CODE = 3;
-
-// Byte for byte a BITMAPINFOHEADER followed by the three colour masks, so the
-// platform can show the pixels as they are.
-struct ImageHeader {
-    std::uint32_t size;
-    std::int32_t width;
-    std::int32_t height;  // negative: rows run top-down
-    std::uint16_t planes;
-    std::uint16_t bit_count;
-    std::uint32_t compression;
-    std::uint32_t size_image;
-    std::int32_t x_pels_per_meter;
-    std::int32_t y_pels_per_meter;
-    std::uint32_t clr_used;
-    std::uint32_t clr_important;
-    std::uint32_t masks[3];  // red, green, blue
-};
-static_assert(sizeof(ImageHeader) == 52);
 
 struct ImageBuffer {
     DrawingContext* drawing_context = nullptr;

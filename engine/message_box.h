@@ -3,7 +3,6 @@
 // one the message is dropped.
 #pragma once
 
-using MessageBoxService = void (*)(const char* text, const char* caption);
+#include "platform_hooks.h"
 
-void set_message_box_service(MessageBoxService service);
 void show_message_box(const char* text, const char* caption);
