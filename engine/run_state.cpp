@@ -1,5 +1,6 @@
 #include "engine/run_state.h"
 
+#include <new>
 #include <system_error>
 
 SortSettings sort_settings;
@@ -9,11 +10,23 @@ WorkerSlot worker_slot;
 
 namespace {
 
+// A worker that runs out of memory ends as if it had never started, instead
+// of taking the process down with an exception that leaves its thread.
+void run_entry(WorkerEntry entry) {
+    try {
+        entry();
+    } catch (const std::bad_alloc&) {
+        run_state.running.store(0, std::memory_order_relaxed);
+    }
+}
+
 bool start_std_thread(std::thread& worker, WorkerEntry entry) {
     try {
-        worker = std::thread(entry);
+        worker = std::thread(run_entry, entry);
         return true;
     } catch (const std::system_error&) {
+        return false;
+    } catch (const std::bad_alloc&) {
         return false;
     }
 }
@@ -23,10 +36,14 @@ void join_worker(std::thread& worker) { worker.join(); }
 ThreadStarter thread_starter = start_std_thread;
 WorkerWait worker_wait = join_worker;
 std::atomic<RepaintOperation> repaint_hook{nullptr};
+int stops_waiting = 0;  // user-interface thread only
 
 }  // namespace
 
 void start_worker(WorkerEntry entry) {
+    // A thread still in the slot (only possible while a stop is waiting for
+    // it) must not be overwritten: that would end the process.
+    if (worker_slot.thread.joinable()) return;
     run_state.running.store(1, std::memory_order_relaxed);
     if (!thread_starter(worker_slot.thread, entry)) {
         worker_slot.thread = std::thread();
@@ -37,11 +54,16 @@ void start_worker(WorkerEntry entry) {
 void stop_worker() {
     if (!worker_slot.thread.joinable()) return;
     run_state.running.store(0, std::memory_order_relaxed);
+    // The thread stays in the slot while the wait runs, so a stop entered
+    // from inside the wait waits for the same thread, and nothing can start
+    // another. Only the outermost stop joins, and only the thread it stopped.
+    ++stops_waiting;
     worker_wait(worker_slot.thread);
-    // The platform's wait returns once the thread has ended; joining then
-    // only reclaims it.
-    if (worker_slot.thread.joinable()) worker_slot.thread.join();
+    --stops_waiting;
+    if (stops_waiting == 0 && worker_slot.thread.joinable()) worker_slot.thread.join();
 }
+
+bool worker_stop_waiting() { return stops_waiting > 0; }
 
 bool worker_is_running() { return worker_slot.thread.joinable(); }
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "platform_hooks.h"
+
 using SurfaceKind = std::int32_t;
 inline constexpr SurfaceKind SURFACE_SQUARE = 100;
 inline constexpr SurfaceKind SURFACE_CIRCLE = 101;
@@ -62,19 +64,6 @@ struct RunState {
     std::uint16_t iteration_counter[SORT_ENTRY_COUNT] = {};
 };
 
-using WorkerEntry = void (*)();
-
-// Starts a thread running `entry` into `worker`; false when no thread could be
-// started. Replaceable so that a test can make the start fail.
-using ThreadStarter = bool (*)(std::thread& worker, WorkerEntry entry);
-
-// Waits until `worker` has ended while the calling (user-interface) thread
-// keeps servicing the worker's repaint requests. Installed by the platform;
-// without one, a plain join is used.
-using WorkerWait = void (*)(std::thread& worker);
-
-using RepaintOperation = void (*)();
-
 struct WorkerSlot {
     std::thread thread;
 };
@@ -85,7 +74,9 @@ extern RunState run_state;
 extern WorkerSlot worker_slot;
 
 // Sets `running`, starts `entry` on a new thread and keeps it in the slot.
-// The slot must be empty. On failure the slot stays empty and `running` is 0.
+// The slot must be empty; while a stop still waits for the old thread nothing
+// is started. On failure the slot stays empty and `running` is 0. A worker
+// that runs out of memory ends and clears `running`.
 void start_worker(WorkerEntry entry);
 
 // Clears `running` and waits for the worker to end; does nothing (and leaves
@@ -94,11 +85,13 @@ void stop_worker();
 
 bool worker_is_running();
 
-void set_repaint_hook(RepaintOperation operation);
-void request_repaint();
+// True while a stop_worker call waits for the worker. The platform's wait may
+// run other code on the waiting thread then; commands must be held back
+// until it ends.
+bool worker_stop_waiting();
 
-void set_thread_starter(ThreadStarter starter);  // nullptr restores the default
-void set_worker_wait(WorkerWait wait);           // nullptr restores the plain join
+// Calls the installed repaint operation, if any (see platform_hooks.h).
+void request_repaint();
 
 // Sets the geometry for a square image of side n, as the Start command does.
 void set_image_geometry(std::uint32_t n);

@@ -68,7 +68,12 @@ bool build_surface() {
     const int n = build_palette();
     if (n == 0) return false;
     use_counts = static_cast<std::uint32_t*>(allocate_zeroed(n * sizeof(std::uint32_t), ALLOC_USE_COUNTS));
-    if (!use_counts) return false;
+    if (!use_counts) {
+        // A palette without coloured pixels would let Toggle rotation
+        // animate a black image; the failed Start keeps neither.
+        release_palette();
+        return false;
+    }
 
     DrawingContext* dc = image_buffer.drawing_context;
     std::uint32_t* pixels = image_buffer.pixels;

@@ -14,6 +14,9 @@
 void on_start(HWND main_window)
 {
     stop_worker();
+    // The window (and with it the drawing context) may have gone while the
+    // stop waited; then there is nothing to start in.
+    if (!IsWindow(main_window) || !image_buffer.drawing_context) return;
     // The old picture goes black at once, over the old image's area.
     blacken(image_buffer.drawing_context, static_cast<int>(image_geometry.width),
             static_cast<int>(image_geometry.height));

@@ -16,6 +16,8 @@ constexpr int TEXT_BUFFER_CHARS = 100;
 constexpr LRESULT CREATE_GO_ON = 1;
 constexpr LRESULT CREATE_ABANDON = -1;
 
+MessageSource message_source = GetMessageA;
+
 char window_title[TEXT_BUFFER_CHARS];
 char window_class_name[TEXT_BUFFER_CHARS];
 
@@ -82,10 +84,33 @@ void register_window_class(HINSTANCE instance)
     RegisterClassExA(&window_class);
 }
 
+// While a stop waits for the worker, the wait dispatches messages that other
+// threads send. A command or close request among them would stop, start or
+// destroy what the waiting code still relies on; it is posted again instead,
+// so it runs from the message loop once the wait is over, and nothing is lost.
+bool hold_back_during_stop(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (!worker_stop_waiting()) return false;
+    if (message != WM_COMMAND && message != WM_CLOSE) return false;
+    PostMessageA(window, message, wparam, lparam);
+    return true;
+}
+
 }  // namespace
+
+SIZE main_window_size()
+{
+    // The frame the system draws around a client area that holds a 512 image.
+    RECT needed = {0, 0, IMAGE_SIZE_BIG, IMAGE_SIZE_BIG};
+    if (!AdjustWindowRectEx(&needed, MAIN_WINDOW_STYLE, TRUE, 0)) return {MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT};
+    const LONG width = needed.right - needed.left;
+    const LONG height = needed.bottom - needed.top;
+    return {width > MAIN_WINDOW_WIDTH ? width : MAIN_WINDOW_WIDTH, height > MAIN_WINDOW_HEIGHT ? height : MAIN_WINDOW_HEIGHT};
+}
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    if (hold_back_during_stop(window, message, wparam, lparam)) return 0;
     for (const MessageEntry& entry : MESSAGE_TABLE) {
         if (entry.message == message) return entry.handler(window, wparam, lparam);
     }
@@ -99,9 +124,9 @@ HWND create_main_window(HINSTANCE instance)
     LoadStringA(instance, IDS_APP_TITLE, window_title, TEXT_BUFFER_CHARS);
     LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, TEXT_BUFFER_CHARS);
     register_window_class(instance);
-    main_window = CreateWindowExA(0, window_class_name, window_title, WS_OVERLAPPEDWINDOW, 0, 0,
-                                  MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT, nullptr, nullptr, instance,
-                                  nullptr);
+    const SIZE outer = main_window_size();
+    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_WINDOW_STYLE, 0, 0, outer.cx,
+                                  outer.cy, nullptr, nullptr, instance, nullptr);
     if (!main_window) return nullptr;
     set_repaint_hook(repaint_main_window);
     return main_window;
@@ -111,13 +136,21 @@ int run_message_loop(HINSTANCE instance)
 {
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     MSG message = {};
-    // GetMessage gives -1 on error; ending the loop then beats spinning on it.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    BOOL got;
+    while ((got = message_source(&message, nullptr, 0, 0)) > 0) {
         if (TranslateAcceleratorA(message.hwnd, accelerators, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // GetMessage gives -1 on error; ending the loop then beats spinning on
+    // it, and the exit code must not claim success.
+    if (got < 0) return EXIT_CODE_MESSAGE_LOOP_FAILED;
     return static_cast<int>(message.wParam);
+}
+
+void set_message_source(MessageSource source)
+{
+    message_source = source ? source : GetMessageA;
 }
 
 int run_huesift(HINSTANCE instance, int show_command)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <new>
 #include <thread>
 
 #include "engine/run_state.h"
@@ -23,6 +25,32 @@ void repainting_entry() {
 }
 
 bool refuse_thread(std::thread&, WorkerEntry) { return false; }
+
+// Runs until stopped, or for ten seconds at most, so that a worker nobody
+// stops fails the test instead of hanging it.
+std::atomic<bool> bounded_entry_ended{false};
+void bounded_entry() {
+    entry_runs.fetch_add(1);
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (run_state.running.load(std::memory_order_relaxed) && std::chrono::steady_clock::now() < give_up) {
+        std::this_thread::yield();
+    }
+    bounded_entry_ended = true;
+}
+
+// Like the platform's wait, it runs other code of the waiting thread before
+// the worker has ended: here, a Start that arrives during the wait.
+int wait_depth = 0;
+void reentering_wait(std::thread&) {
+    if (wait_depth++ == 0) {
+        stop_worker();
+        start_worker(bounded_entry);
+    }
+    while (!bounded_entry_ended) std::this_thread::yield();
+    --wait_depth;
+}
+
+void out_of_memory_entry() { throw std::bad_alloc(); }
 
 int hook_calls = 0;
 void count_hook() { ++hook_calls; }
@@ -103,4 +131,30 @@ TEST_F(RunStateTest, StoppingAWorkerThatWaitsForARepaintCompletes) {
     stop_worker();
     EXPECT_FALSE(worker_is_running());
     EXPECT_GE(repaints_served(), 3);
+}
+
+TEST_F(RunStateTest, AStopEnteredDuringTheWaitWaitsForTheSameWorkerAndNothingStarts) {
+    entry_runs = 0;
+    bounded_entry_ended = false;
+    start_worker(bounded_entry);
+    set_worker_wait(reentering_wait);
+    stop_worker();
+    set_worker_wait(nullptr);
+    EXPECT_EQ(entry_runs.load(), 1) << "a worker started while the stop was still waiting";
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(run_state.running.load(), 0);
+    stop_worker();
+}
+
+TEST_F(RunStateTest, AWorkerOutOfMemoryEndsWithoutEndingTheProcess) {
+    start_worker(out_of_memory_entry);
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (run_state.running.load() != 0 && std::chrono::steady_clock::now() < bound) std::this_thread::yield();
+    EXPECT_EQ(run_state.running.load(), 0);
+    stop_worker();
+    EXPECT_FALSE(worker_is_running());
+    // The slot is usable again.
+    start_worker(counting_entry);
+    EXPECT_TRUE(worker_is_running());
+    stop_worker();
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <set>
+#include <thread>
 
 #include "engine/global_memory.h"
 #include "engine/image.h"
@@ -166,6 +167,7 @@ TEST_F(CommandsTest, StartWhileRotatingSortsAndLeavesRotationModeOn)
 
 bool fail_image_header(AllocationPurpose purpose) { return purpose == ALLOC_IMAGE_HEADER; }
 bool fail_palette(AllocationPurpose purpose) { return purpose == ALLOC_PALETTE; }
+bool fail_use_counts(AllocationPurpose purpose) { return purpose == ALLOC_USE_COUNTS; }
 
 TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff)
 {
@@ -189,6 +191,14 @@ TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff
     ASSERT_EQ(palette, nullptr);
     command(IDM_TOGGLE_ROTATION);
     EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_FALSE(worker_is_running());
+
+    // After a Start that made its palette but could not colour the image.
+    set_allocation_gate(fail_use_counts);
+    command(IDM_START);
+    ASSERT_NE(image_buffer.pixels, nullptr);
+    command(IDM_TOGGLE_ROTATION);
+    EXPECT_EQ(run_state.rotation_on, 0) << "rotation over a black image";
     EXPECT_FALSE(worker_is_running());
 
     // Once a Start succeeds, the first Toggle animates.
@@ -231,34 +241,102 @@ TEST_F(CommandsTest, StoppingAWorkerThatWaitsForItsPaintCompletes)
     stop_worker();
 }
 
-// Records the thread of every paint of the main window.
+// Counts the paints of the main window.
 WNDPROC shell_window_proc = nullptr;
-std::atomic<int> paints_off_thread{0};
 std::atomic<int> paints{0};
-DWORD window_thread = 0;
 
-LRESULT CALLBACK recording_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+LRESULT CALLBACK counting_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (message == WM_PAINT) {
-        ++paints;
-        if (GetCurrentThreadId() != window_thread) ++paints_off_thread;
-    }
+    if (message == WM_PAINT) ++paints;
     return CallWindowProcA(shell_window_proc, window, message, wparam, lparam);
 }
 
-TEST_F(CommandsTest, WorkerRepaintsArePaintedOnTheWindowsThread)
+TEST_F(CommandsTest, WorkerRepaintsArePaintedWhileAModalDialogIsOpen)
 {
     set_repaint_hook(repaint_main_window);
-    window_thread = GetCurrentThreadId();
     shell_window_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recording_window_proc)));
-    paints = 0;
-    paints_off_thread = 0;
-
+        SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_window_proc)));
     command(IDM_START);
-    EXPECT_TRUE(pump_until([] { return paints >= 5; })) << "paints seen: " << paints;
+
+    // Help's own loop now runs this thread; the worker's repaints must still
+    // reach the window, or the sort would freeze behind the dialog.
+    int paints_while_open = 0;
+    run_command_driven(IDM_HELP, [&](const std::atomic<bool>&) {
+        HWND help = nullptr;
+        ASSERT_TRUE(poll_until([&] { return (help = find_own_dialog("Help...")) != nullptr; }));
+        const int before = paints;
+        poll_until([&] { return paints >= before + 5; });
+        paints_while_open = paints - before;
+        click_button(help, IDOK);
+    });
     stop_worker();
-    EXPECT_EQ(paints_off_thread, 0);
+    EXPECT_GE(paints_while_open, 5);
+}
+
+// A repaint hook that, once armed, waits for a stop to begin and then has
+// another thread send commands and a close request, as another program
+// would, while the stop is still waiting for this worker.
+std::atomic<bool> sends_armed{false};
+std::atomic<bool> worker_waits_for_stop{false};
+std::atomic<bool> sends_returned{false};
+
+void sending_repaint()
+{
+    if (!sends_armed.exchange(false)) {
+        counting_repaint();
+        return;
+    }
+    worker_waits_for_stop = true;
+    poll_until([] { return run_state.running.load() == 0; });
+    HWND window = main_window;
+    std::thread sender([window] {
+        SendMessageA(window, WM_COMMAND, IDM_TOGGLE_ROTATION, 0);
+        SendMessageA(window, WM_COMMAND, IDM_START, 0);
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        sends_returned = true;
+    });
+    // Bounded, so that a shell that runs the sends at once (and so waits for
+    // this very worker) fails instead of hanging here.
+    poll_until([] { return sends_returned.load(); });
+    sender.detach();
+}
+
+TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded)
+{
+    sort_settings.image_size = IMAGE_SIZE_BIG;
+    sends_armed = false;
+    worker_waits_for_stop = false;
+    sends_returned = false;
+    set_repaint_hook(sending_repaint);
+    command(IDM_START);
+    sends_armed = true;
+    ASSERT_TRUE(pump_until([] { return worker_waits_for_stop.load(); }));
+
+    HWND window = main_window;
+    command(IDM_START);  // its stop waits while the sends arrive
+    EXPECT_TRUE(sends_returned) << "the sends were not answered during the stop";
+    ASSERT_TRUE(IsWindow(window)) << "the close ran inside the stop";
+    EXPECT_TRUE(worker_is_running());
+    EXPECT_EQ(run_state.rotation_on, 0);
+
+    // Then, in the order they came: rotation on, a new sort (rotation mode
+    // stays on), and the close.
+    ASSERT_TRUE(pump_until([&] { return run_state.rotation_on == 1 && !IsWindow(window); }));
+    EXPECT_EQ(main_window, nullptr);
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(blocks_in_use(), 0);
+}
+
+// A message source that fails at once, as GetMessage does when the system
+// cannot deliver a message.
+BOOL WINAPI failing_message_source(LPMSG, HWND, UINT, UINT) { return -1; }
+
+TEST_F(CommandsTest, AFailedMessageLoopEndsWithAFailureCode)
+{
+    set_message_source(failing_message_source);
+    const int code = run_message_loop(GetModuleHandleA(nullptr));
+    set_message_source(nullptr);
+    EXPECT_NE(code, 0);
 }
 
 struct ExitCase {
@@ -281,9 +359,13 @@ TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything)
             ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
             set_repaint_hook(counting_repaint);
         }
+        // A big image, so that releasing it under a running worker would
+        // fault rather than pass unseen.
+        sort_settings.image_size = IMAGE_SIZE_BIG;
         command(IDM_START);
         if (exit.rotating) command(IDM_TOGGLE_ROTATION);
         ASSERT_TRUE(wait_for_repaints(1));
+        ASSERT_TRUE(worker_is_running());
 
         HWND window = main_window;
         if (exit.close_box) {

@@ -31,6 +31,36 @@ TEST_F(MainWindowTest, HasItsClassTitleStyleAndOuterSize)
     RECT client;
     GetClientRect(main_window, &client);
     EXPECT_GE(client.right, 512) << "a 512 image fits across";
+    EXPECT_GE(client.bottom, 512) << "a 512 image fits down";
+}
+
+// Current Windows draws frames about 8 pixels wide, where the usual outer
+// size would cut off the right and bottom of a 512 image. With such frames
+// (set here for this process only, not saved) the window grows just enough.
+TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide)
+{
+    NONCLIENTMETRICSA usual = {};
+    usual.cbSize = sizeof(usual);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(usual), &usual, 0));
+    const int usual_frame = GetSystemMetrics(SM_CXFRAME);
+    NONCLIENTMETRICSA wide = usual;
+    wide.iBorderWidth = usual.iBorderWidth + 8;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(wide), &wide, 0));
+    const int wide_frame = GetSystemMetrics(SM_CXFRAME);
+
+    DestroyWindow(main_window);
+    flush_messages();
+    HWND window = create_main_window(GetModuleHandleA(nullptr));
+    RECT outer = {}, client = {};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(usual), &usual, 0);
+
+    ASSERT_GT(wide_frame, usual_frame) << "the wider frame did not take";
+    EXPECT_EQ(client.right, 512);
+    EXPECT_EQ(client.bottom, 512);
+    EXPECT_GT(outer.right - outer.left, 522);
+    EXPECT_GT(outer.bottom - outer.top, 560);
 }
 
 TEST_F(MainWindowTest, ClassHasBlackBackgroundArrowCursorRedrawStylesAndBothIcons)

@@ -1,6 +1,11 @@
 #include "tests/shell/shell_test_support.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,10 +36,55 @@ bool is_own_window(HWND window)
     return process == GetCurrentProcessId();
 }
 
+// Ends the whole test program, naming the test, when one test runs past
+// its bound: a hang then fails where it happened instead of running into the
+// test runner's limit for the whole program.
+class Watchdog {
+public:
+    void arm(std::string test_name)
+    {
+        disarm();
+        std::lock_guard lock(mutex_);
+        armed_ = true;
+        name_ = std::move(test_name);
+        thread_ = std::thread([this] {
+            std::unique_lock lock(mutex_);
+            if (!woken_.wait_for(lock, std::chrono::seconds(TEST_BOUND_S), [this] { return !armed_; })) {
+                std::fprintf(stderr, "\nwatchdog: %s did not finish within %d s\n", name_.c_str(), TEST_BOUND_S);
+                std::fflush(stderr);
+                TerminateProcess(GetCurrentProcess(), WATCHDOG_EXIT_CODE);
+            }
+        });
+    }
+
+    void disarm()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            armed_ = false;
+        }
+        woken_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    static constexpr int TEST_BOUND_S = 120;
+    static constexpr UINT WATCHDOG_EXIT_CODE = 3;
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool armed_ = false;
+    std::string name_;
+    std::thread thread_;
+};
+
+Watchdog watchdog;
+
 }  // namespace
 
 void ShellTest::SetUp()
 {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    watchdog.arm(std::string(test->test_suite_name()) + "." + test->name());
     reset_run_state();
     set_allocation_gate(nullptr);
     ASSERT_EQ(blocks_in_use(), 0);
@@ -51,6 +101,7 @@ void ShellTest::TearDown()
     EXPECT_EQ(image_buffer.drawing_context, nullptr);
     EXPECT_EQ(palette, nullptr);
     EXPECT_EQ(blocks_in_use(), 0) << "engine memory left behind";
+    watchdog.disarm();
 }
 
 bool pump_until(const std::function<bool()>& done, int bound_ms)
