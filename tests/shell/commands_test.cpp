@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <set>
+#include <string>
 #include <thread>
 
 #include "engine/global_memory.h"
@@ -207,6 +208,68 @@ TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff
     command(IDM_TOGGLE_ROTATION);
     EXPECT_EQ(run_state.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
+}
+
+struct ImageFailureCase {
+    AllocationGate gate;
+    const char* text;
+};
+
+bool fail_bitmap(AllocationPurpose purpose) { return purpose == ALLOC_BITMAP; }
+bool fail_bitmap_bits(AllocationPurpose purpose) { return purpose == ALLOC_BITMAP_BITS; }
+
+TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNextStartWorks)
+{
+    const ImageFailureCase cases[] = {{fail_bitmap, NO_BITMAP_TEXT}, {fail_bitmap_bits, NO_BITS_TEXT}};
+    for (const ImageFailureCase& failure : cases) {
+        SCOPED_TRACE(failure.text);
+        set_allocation_gate(failure.gate);
+        std::string text;
+        bool window_enabled = false;
+        HWND owner = main_window;
+        run_command_driven(IDM_START, [&](const std::atomic<bool>&) {
+            HWND box = nullptr;
+            ASSERT_TRUE(poll_until([&] { return (box = find_own_dialog(BITMAP_FAILURE_CAPTION)) != nullptr; }));
+            text = static_texts(box);
+            owner = GetWindow(box, GW_OWNER);
+            window_enabled = IsWindowEnabled(main_window);
+            click_button(box, IDOK);
+            wait_closed(box);
+        });
+        set_allocation_gate(nullptr);
+        EXPECT_EQ(text, failure.text);
+        EXPECT_EQ(owner, nullptr) << "the box has no owner";
+        EXPECT_TRUE(window_enabled) << "the box leaves the main window usable";
+        EXPECT_FALSE(worker_is_running());
+        EXPECT_EQ(image_buffer.pixels, nullptr);
+
+        command(IDM_START);
+        EXPECT_TRUE(worker_is_running());
+        ASSERT_TRUE(wait_for_repaints(1));
+        stop_worker();
+    }
+}
+
+bool refuse_thread(std::thread&, WorkerEntry) { return false; }
+
+TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheirState)
+{
+    set_thread_starter(refuse_thread);
+    command(IDM_START);
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(run_state.running.load(), 0);
+    ASSERT_NE(image_buffer.pixels, nullptr);
+    EXPECT_GT(std::count_if(image_buffer.pixels, image_buffer.pixels + image_geometry.pixel_count,
+                            [](std::uint32_t word) { return word != 0; }),
+              0)
+        << "the image is built even though it cannot be sorted";
+
+    command(IDM_TOGGLE_ROTATION);
+    set_thread_starter(nullptr);
+    EXPECT_FALSE(worker_is_running());
+    EXPECT_EQ(run_state.running.load(), 0);
+    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(image_buffer.pixels[0] >> PIXEL_TAG_SHIFT, BACKGROUND_TAG) << "the pixels stay tagged";
 }
 
 TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage)

@@ -63,6 +63,26 @@ TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide)
     EXPECT_GT(outer.bottom - outer.top, 560);
 }
 
+// Refuses the creation of every window of this thread, as the system does
+// when it runs out of window resources.
+LRESULT CALLBACK refuse_window_creation(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == HCBT_CREATEWND) return 1;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST_F(MainWindowTest, TheProgramEndsWithCodeOneWhenItsWindowCannotBeCreated)
+{
+    DestroyWindow(main_window);
+    flush_messages();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, refuse_window_creation, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const int code = run_huesift(GetModuleHandleA(nullptr), SW_SHOW);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(code, EXIT_CODE_NO_WINDOW);
+    EXPECT_EQ(main_window, nullptr);
+}
+
 TEST_F(MainWindowTest, ClassHasBlackBackgroundArrowCursorRedrawStylesAndBothIcons)
 {
     EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrA(main_window, GCLP_HBRBACKGROUND)),

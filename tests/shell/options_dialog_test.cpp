@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/run_state.h"
+#include "shell/painting.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
@@ -168,15 +169,46 @@ TEST_F(OptionsDialogTest, EveryClickedButtonBecomesItsSettingOnOk)
     EXPECT_EQ(run.notices, 1);
 }
 
+std::atomic<int> repaints{0};
+std::atomic<ULONGLONG> last_repaint_ms{0};
+std::atomic<ULONGLONG> longest_repaint_gap_ms{0};
+
+// The shell's repaint, counted, with the longest gap between two repaints.
+void timed_repaint()
+{
+    repaint_main_window();
+    const ULONGLONG now = GetTickCount64();
+    const ULONGLONG last = last_repaint_ms.exchange(now);
+    if (last != 0 && now - last > longest_repaint_gap_ms) longest_repaint_gap_ms = now - last;
+    ++repaints;
+}
+
 TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice)
 {
+    set_repaint_hook(timed_repaint);
     command(IDM_START);
-    const OptionsRun run = use_options({IDC_REFRESH_MORE}, CLOSE_WITH_OK);
-    ASSERT_TRUE(run.opened);
-    EXPECT_EQ(sort_settings.refresh_interval, REFRESH_MORE);
-    EXPECT_TRUE(worker_is_running());
-    EXPECT_EQ(run.notices, 0);
-    EXPECT_EQ(run_state.params_changed, 0);
+    // Going from "Less" to "More" while the counter stands anywhere from 5
+    // to 15 of 16 ticks: unless the change restarts it, the counter runs
+    // past the new interval of 4 and the next repaint waits until it wraps
+    // at 65,536 ticks, half a minute away. Several changes make it near
+    // certain that one of them hits such a count.
+    for (int change = 0; change < 4; ++change) {
+        SCOPED_TRACE(testing::Message() << "change " << change);
+        const OptionsRun more = use_options({IDC_REFRESH_MORE}, CLOSE_WITH_OK);
+        ASSERT_TRUE(more.opened);
+        EXPECT_EQ(sort_settings.refresh_interval, REFRESH_MORE);
+        EXPECT_TRUE(worker_is_running());
+        EXPECT_EQ(more.notices, 0);
+        EXPECT_EQ(run_state.params_changed, 0);
+        const int seen = repaints;
+        EXPECT_TRUE(pump_until([&] { return repaints >= seen + 2; }, 10000))
+            << "no repaint came after the new interval";
+
+        const OptionsRun less = use_options({IDC_REFRESH_LESS}, CLOSE_WITH_OK);
+        ASSERT_TRUE(less.opened);
+        EXPECT_EQ(sort_settings.refresh_interval, REFRESH_LESS);
+    }
+    set_repaint_hook(repaint_main_window);
 }
 
 TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart)
@@ -193,6 +225,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart)
 
 TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice)
 {
+    set_repaint_hook(timed_repaint);
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
     const OptionsRun run = use_options({IDC_SPEED_5_SLOWEST}, CLOSE_WITH_OK);
@@ -201,23 +234,38 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice)
     EXPECT_EQ(run_state.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
     EXPECT_EQ(run.notices, 0);
+
+    // The running rotation now pauses 64 ms after each step (it was 4 ms).
+    // Only a lower bound is checked: a busy machine makes the gaps longer,
+    // never shorter.
+    int seen = repaints;
+    ASSERT_TRUE(pump_until([&] { return repaints >= seen + 1; }));
+    longest_repaint_gap_ms = 0;
+    last_repaint_ms = 0;
+    seen = repaints;
+    ASSERT_TRUE(pump_until([&] { return repaints >= seen + 4; }));
+    EXPECT_GE(longest_repaint_gap_ms.load(), 60u) << "the rotation still steps at its old pace";
+    set_repaint_hook(repaint_main_window);
 }
 
 struct RestartCase {
     const char* name;
     int button;
+    Settings expected;
 };
 
 TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationAndAsksForStart)
 {
+    const Settings defaults{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP};
     const RestartCase cases[] = {
-        {"surface", IDC_SURFACE_SQUARE},
-        {"image size", IDC_SIZE_BIG},
-        {"red direction", IDC_RED_DOWN},
+        {"surface", IDC_SURFACE_SQUARE, {SURFACE_SQUARE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP}},
+        {"image size", IDC_SIZE_BIG, {SURFACE_CIRCLE, 8, IMAGE_SIZE_BIG, REFRESH_LESS, RED_UP}},
+        {"red direction", IDC_RED_DOWN, {SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_DOWN}},
     };
     for (const RestartCase& change : cases) {
         SCOPED_TRACE(change.name);
         reset_run_state();
+        ASSERT_EQ(current_settings(), defaults);
         command(IDM_START);
         command(IDM_TOGGLE_ROTATION);
         ASSERT_TRUE(worker_is_running());
@@ -227,7 +275,7 @@ TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationA
         EXPECT_EQ(run_state.rotation_on, 0);
         EXPECT_EQ(run.notices, 1);
         EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
-        EXPECT_NE(current_settings(), (Settings{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP}));
+        EXPECT_EQ(current_settings(), change.expected) << "only the clicked setting changes";
     }
 }
 
