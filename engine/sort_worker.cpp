@@ -305,10 +305,15 @@ void sort_worker_skip_red_up() { run_entry<false>(SORT_SKIP_RED_UP, 0); }
 void sort_worker_retry_red_down() { run_entry<false>(SORT_RETRY_RED_DOWN, 0); }
 void sort_worker_retry_red_up() { run_entry<false>(SORT_RETRY_RED_UP, 0); }
 
+SortEntryIndex choose_sort_entry_index(std::int32_t image_size, std::int32_t red_direction) {
+    if (image_size == IMAGE_SIZE_BIG) return red_direction == RED_DOWN ? SORT_RETRY_RED_DOWN : SORT_RETRY_RED_UP;
+    return red_direction == RED_DOWN ? SORT_SKIP_RED_DOWN : SORT_SKIP_RED_UP;
+}
+
 WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_direction) {
-    if (image_size == IMAGE_SIZE_BIG)
-        return red_direction == RED_DOWN ? sort_worker_retry_red_down : sort_worker_retry_red_up;
-    return red_direction == RED_DOWN ? sort_worker_skip_red_down : sort_worker_skip_red_up;
+    constexpr WorkerEntry ENTRIES[SORT_ENTRY_COUNT] = {sort_worker_skip_red_down, sort_worker_skip_red_up,
+                                                       sort_worker_retry_red_down, sort_worker_retry_red_up};
+    return ENTRIES[choose_sort_entry_index(image_size, red_direction)];
 }
 
 void run_sort_iterations(SortEntryIndex entry, std::uint64_t iterations) {

@@ -18,8 +18,10 @@ void sort_worker_skip_red_up();
 void sort_worker_retry_red_down();
 void sort_worker_retry_red_up();
 
-// The entry the Start command runs for an image size and red direction.
+// The entry the Start command runs for an image size and red direction, and
+// its index (for run_sort_iterations).
 WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_direction);
+SortEntryIndex choose_sort_entry_index(std::int32_t image_size, std::int32_t red_direction);
 
 // Runs `iterations` iterations of entry `index` on the current image, on the
 // calling thread, with the same loop the worker runs (pacing included). For

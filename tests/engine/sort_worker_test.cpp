@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/disorder.h"
 #include "engine/image.h"
 #include "engine/random.h"
 #include "engine/sort_worker.h"
@@ -31,28 +32,6 @@ bool same_source(const RandomSource& a, const RandomSource& b) {
     return std::equal(a.state, a.state + RANDOM_STATE_WORDS, b.state);
 }
 
-// Share of neighbour pairs out of order in each sort direction (red as the
-// red-up entry orders it), over pairs of two surface pixels.
-struct Disorder {
-    double red, blue, green;
-};
-Disorder measure_disorder(const std::vector<std::uint32_t>& px, std::uint32_t w) {
-    std::uint64_t pairs[3] = {}, bad[3] = {};
-    for (std::uint32_t y = 0; y + 1 < w; ++y)
-        for (std::uint32_t x = 0; x < w; ++x) {
-            const std::uint32_t p = y * w + x;
-            auto count = [&](int pass, std::uint32_t a, std::uint32_t b, bool out_of_order) {
-                if (a == 0 || b == 0) return;
-                ++pairs[pass];
-                bad[pass] += out_of_order;
-            };
-            count(0, px[p], px[p + w], red_of(px[p]) < red_of(px[p + w]));
-            if (x > 0) count(1, px[p], px[p + w - 1], blue_of(px[p]) > blue_of(px[p + w - 1]));
-            if (x + 1 < w) count(2, px[p], px[p + w + 1], green_of(px[p]) > green_of(px[p + w + 1]));
-        }
-    return {double(bad[0]) / pairs[0], double(bad[1]) / pairs[1], double(bad[2]) / pairs[2]};
-}
-
 std::size_t count_differences(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
     std::size_t differing = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
     for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) differing += a[i] != b[i];
@@ -78,6 +57,8 @@ TEST_F(SortTest, ChoosesTheEntryBySizeAndRedDirection) {
     EXPECT_EQ(choose_sort_entry(256, RED_UP), &sort_worker_skip_red_up);
     EXPECT_EQ(choose_sort_entry(512, RED_DOWN), &sort_worker_retry_red_down);
     EXPECT_EQ(choose_sort_entry(512, RED_UP), &sort_worker_retry_red_up);
+    for (const EntryCase& entry : ENTRIES)
+        EXPECT_EQ(choose_sort_entry_index(entry.size, entry.red_down ? RED_DOWN : RED_UP), entry.index);
 }
 
 TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBit) {
@@ -130,7 +111,7 @@ TEST_F(SortTest, DisorderFallsInAllThreeDirections) {
     // below the one before, in every direction.
     const std::uint64_t unit = 5000000;
     ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 99));
-    Disorder previous = measure_disorder(snapshot_pixels(), 256);
+    Disorder previous = measure_disorder(image_buffer.pixels, 256, 256, RED_UP);
     std::printf("out-of-order share red/blue/green: at start %.4f %.4f %.4f\n", previous.red, previous.blue,
                 previous.green);
     EXPECT_GT(previous.red, 0.3);
@@ -138,7 +119,7 @@ TEST_F(SortTest, DisorderFallsInAllThreeDirections) {
     for (std::uint64_t run : {unit, unit, 2 * unit}) {
         run_sort_iterations(SORT_SKIP_RED_UP, run);
         done += run;
-        const Disorder now = measure_disorder(snapshot_pixels(), 256);
+        const Disorder now = measure_disorder(image_buffer.pixels, 256, 256, RED_UP);
         std::printf("  after %llu iterations %.4f %.4f %.4f\n", static_cast<unsigned long long>(done), now.red,
                     now.blue, now.green);
         EXPECT_LT(now.red, previous.red);
