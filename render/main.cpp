@@ -1,0 +1,171 @@
+// huesift-render: the window program's sort on the command line, with its
+// results kept as files. Exit 0 when everything asked for was written, 1
+// when an output could not be, 2 for a bad command line.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "render/animations.h"
+#include "render/curve_csv.h"
+#include "render/gif_writer.h"
+#include "render/options.h"
+#include "render/output_file.h"
+#include "render/png_writer.h"
+#include "render/progress.h"
+#include "render/recipe.h"
+#include "render/render_run.h"
+
+namespace {
+
+constexpr int EXIT_WRITE_FAILED = 1;
+constexpr int EXIT_BAD_USAGE = 2;
+
+struct Run {
+    RenderOptions options;
+    Recipe recipe;
+    SortOutcome outcome;
+};
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::vector<std::string> requested_targets(const RenderOptions& options) {
+    std::vector<std::string> targets;
+    for (const std::string* target : {&options.png, &options.loop_gif, &options.curve, &options.sort_gif})
+        if (!target->empty()) targets.push_back(*target);
+    return targets;
+}
+
+// Every target is checked before the sort, so a long run does not end in a
+// file that could never be written.
+bool targets_writable(const RenderOptions& options) {
+    bool all = true;
+    for (const std::string& target : requested_targets(options)) {
+        const std::string problem = check_output_target(target, options.force);
+        if (problem.empty()) continue;
+        std::fprintf(stderr, "huesift-render: %s\n", problem.c_str());
+        all = false;
+    }
+    return all;
+}
+
+// Writes one output and tells the user how it went; false on failure.
+bool write_output(const Run& run, const std::string& target,
+                  const std::function<bool(std::FILE* stream, std::string& error)>& write) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!write_whole_file(target, run.options.force, write, error)) {
+        std::fprintf(stderr, "huesift-render: %s\n", error.c_str());
+        return false;
+    }
+    if (!run.options.quiet) {
+        struct stat written;
+        const long long bytes = stat(target.c_str(), &written) == 0 ? static_cast<long long>(written.st_size) : -1;
+        std::fprintf(stderr, "wrote %s (%lld bytes) in %.2f s\n", target.c_str(), bytes, seconds_since(start));
+    }
+    return true;
+}
+
+bool write_png_output(const Run& run) {
+    return write_output(run, run.options.png, [&](std::FILE* stream, std::string& error) {
+        return write_png(stream, render_pixels(), run.options.size, run.options.size, recipe_entries(run.recipe),
+                         error);
+    });
+}
+
+bool write_loop_output(const Run& run) {
+    const int delay = loop_frame_delay(rotation_delay_for_speed(run.options.speed));
+    return write_output(run, run.options.loop_gif, [&](std::FILE* stream, std::string& error) {
+        return write_loop_gif(stream, render_pixels(), render_palette(), run.options.size, delay, error);
+    });
+}
+
+bool write_curve_output(const Run& run) {
+    return write_output(run, run.options.curve, [&](std::FILE* stream, std::string& error) {
+        if (write_curve_csv(stream, run.outcome.curve)) return true;
+        error = "write error";
+        return false;
+    });
+}
+
+// The frames come from a second run of the same seed, now that the run's
+// length is known; it must end on the very picture the first run made.
+bool write_sort_output(const Run& run) {
+    const std::vector<std::uint32_t> final_picture(render_pixels(), render_pixels() + render_pixel_count());
+    return write_output(run, run.options.sort_gif, [&](std::FILE* stream, std::string& error) {
+        if (!open_render_image(run.options, run.recipe.seed)) {
+            error = "the image could not be made again";
+            return false;
+        }
+        GifFile* gif = begin_gif(stream, run.options.size, run.options.size, gif_table_of(render_palette()), error);
+        if (!gif) return false;
+        int frame = 0;
+        replay_render_sort(run.options, run.outcome.iterations, run.options.frames, [&](const std::uint32_t* pixels) {
+            const int delay = ++frame == run.options.frames ? SORT_LAST_FRAME_DELAY : SORT_FRAME_DELAY;
+            return add_gif_frame(gif, palette_indices(pixels, render_palette(), render_pixel_count()).data(), delay,
+                                 nullptr, error);
+        });
+        const bool ended = end_gif(gif, error);
+        if (frame == run.options.frames &&
+            !std::equal(final_picture.begin(), final_picture.end(), render_pixels())) {
+            error = "the replayed sort did not end on the same picture";
+            return false;
+        }
+        return ended && frame == run.options.frames;
+    });
+}
+
+void print_summary(const Run& run, double seconds) {
+    const char* how = !run.options.until_settled ? "" : run.outcome.settled ? " (settled)" : " (cap reached, not settled)";
+    std::printf("%s%s in %.2f s\n", recipe_command(run.recipe).c_str(), how, seconds);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Run run;
+    std::string error;
+    switch (parse_render_options(argc, argv, run.options, error)) {
+    case PARSE_HELP: std::fputs(render_usage(), stdout); return 0;
+    case PARSE_VERSION: std::puts(RENDER_VERSION); return 0;
+    case PARSE_ERROR:
+        std::fprintf(stderr, "huesift-render: %s\n%s", error.c_str(), render_usage());
+        return EXIT_BAD_USAGE;
+    case PARSE_RUN: break;
+    }
+    const RenderOptions& options = run.options;
+    if (!targets_writable(options)) return EXIT_WRITE_FAILED;
+
+    // As the window program's Start: the calendar time in seconds.
+    const std::uint32_t seed = options.seed_given ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
+    run.recipe = {options.surface, options.size, options.red_direction, seed, 0};
+    if (!options.quiet) std::fprintf(stderr, "seed %u\n", seed);
+    if (!open_render_image(options, seed)) {
+        std::fprintf(stderr, "huesift-render: the image could not be made (out of memory)\n");
+        close_render_image();
+        return EXIT_WRITE_FAILED;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    Progress progress = start_progress(!options.quiet, options.until_settled ? 0 : options.iterations,
+                                       options.until_settled);
+    run.outcome = run_render_sort(options, [&](const CurvePoint& point) { show_progress(progress, point); });
+    end_progress(progress);
+    run.recipe.iterations = run.outcome.iterations;
+    print_summary(run, seconds_since(start));
+
+    // The picture first: a later output's failure must not cost it.
+    bool all_written = true;
+    if (!options.png.empty()) all_written &= write_png_output(run);
+    if (!options.loop_gif.empty()) all_written &= write_loop_output(run);
+    if (!options.curve.empty()) all_written &= write_curve_output(run);
+    if (!options.sort_gif.empty()) all_written &= write_sort_output(run);
+    close_render_image();
+    return all_written ? 0 : EXIT_WRITE_FAILED;
+}
