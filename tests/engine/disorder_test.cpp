@@ -42,10 +42,11 @@ TEST(DisorderTest, EqualValuesAreInOrderAndAnEmptyImageMeasuresZero) {
 TEST(DisorderTest, CountsOnlyPairsOfTwoSurfacePixels) {
     // Three columns, two rows; the left column is background (one of them a
     // tagged background word). Red pairs: (1,0)-(1,1) out of order for red up,
-    // (2,0)-(2,1) in order. Blue's only pair: (2,0)-(1,1). Green's: (1,0)-(2,1).
+    // (2,0)-(2,1) in order. Blue's only pair: (2,0)-(1,1); (1,0) with the
+    // background below-left would be in order. Green's only pair: (1,0)-(2,1).
     const std::uint32_t background = 0xFF000000;
     const std::vector<std::uint32_t> px = {
-        0,          rgb(1, 9, 1), rgb(9, 0, 9),
+        0,          rgb(1, 9, 0), rgb(9, 0, 9),
         background, rgb(5, 0, 0), rgb(1, 5, 0),
     };
     const Disorder d = measure_disorder(px.data(), 3, 2, RED_UP);

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "render/animations.h"
 #include "render/options.h"
 #include "render/output_file.h"
 #include "tests/render/render_test_support.h"
@@ -87,6 +88,12 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
     EXPECT_EQ(options.iterations, 12u);
     EXPECT_EQ(options.seed, 4294967295u);
     EXPECT_EQ(rotation_delay_for_speed(options.speed), 32);
+}
+
+TEST(RenderOptions, LoopDelaysFollowTheSpeedButNeverDropBelowWhatViewersShow) {
+    const int delays[SPEED_COUNT] = {2, 2, 2, 3, 6};
+    for (int speed = 1; speed <= SPEED_COUNT; ++speed)
+        EXPECT_EQ(loop_frame_delay(rotation_delay_for_speed(speed)), delays[speed - 1]) << "speed " << speed;
 }
 
 }  // namespace
