@@ -141,6 +141,7 @@ int main(int argc, char** argv) {
     }
     const RenderOptions& options = run.options;
     if (!targets_writable(options)) return EXIT_WRITE_FAILED;
+    remove_temporary_file_on_interrupt();
 
     // As the window program's Start: the calendar time in seconds.
     const std::uint32_t seed = options.seed_given ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,27 @@ std::string folder_of(const std::string& path) {
 }
 
 std::string reason(int error_number) { return std::strerror(error_number); }
+
+// The temporary file being written, for the interrupt handler; only one
+// output is written at a time. A plain buffer, since a handler may only read
+// memory that is not being changed under it.
+constexpr std::size_t NAME_ROOM = 4096;
+constexpr int INTERRUPTS[] = {SIGINT, SIGTERM, SIGHUP};
+char interrupted_file[NAME_ROOM];
+volatile std::sig_atomic_t interrupted_file_set = 0;
+
+void note_temporary(const std::string& name) {
+    interrupted_file_set = 0;
+    if (name.size() >= NAME_ROOM) return;
+    std::memcpy(interrupted_file, name.c_str(), name.size() + 1);
+    interrupted_file_set = 1;
+}
+
+void on_interrupt(int signal_number) {
+    if (interrupted_file_set) unlink(interrupted_file);
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
 
 // rename() that fails with EEXIST instead of replacing, where the file system
 // can do that in one step; elsewhere a look just before the rename.
@@ -52,9 +74,18 @@ bool open_pending_file(PendingFile& file, const std::string& target, std::string
     std::string pattern = target + ".tmp-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    // An interrupt between the file's creation and the note of its name
+    // would leave it behind, so interrupts wait until the name is noted.
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    for (int signal_number : INTERRUPTS) sigaddset(&interrupts, signal_number);
+    sigprocmask(SIG_BLOCK, &interrupts, &previous);
     const int fd = mkstemp(name.data());
+    const int fault = errno;
+    if (fd >= 0) note_temporary(name.data());
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (fd < 0) {
-        error = "cannot write " + target + ": " + reason(errno);
+        error = "cannot write " + target + ": " + reason(fault);
         return false;
     }
     // mkstemp makes the file private; give it the permissions any new file
@@ -83,10 +114,14 @@ bool commit_pending_file(PendingFile& file, bool force, std::string& error) {
     if (fault == 0) {
         const int renamed = force ? std::rename(file.temporary.c_str(), file.target.c_str())
                                   : rename_without_replacing(file.temporary.c_str(), file.target.c_str());
-        if (renamed == 0) return true;
+        if (renamed == 0) {
+            interrupted_file_set = 0;
+            return true;
+        }
         fault = errno;
     }
     unlink(file.temporary.c_str());
+    interrupted_file_set = 0;
     error = "cannot write " + file.target + ": " +
             (fault == EEXIST ? std::string("it appeared during the run (--force overwrites it)") : reason(fault));
     return false;
@@ -96,6 +131,11 @@ void discard_pending_file(PendingFile& file) {
     if (file.stream) std::fclose(file.stream);
     file.stream = nullptr;
     if (!file.temporary.empty()) unlink(file.temporary.c_str());
+    interrupted_file_set = 0;
+}
+
+void remove_temporary_file_on_interrupt() {
+    for (int signal_number : INTERRUPTS) std::signal(signal_number, on_interrupt);
 }
 
 bool write_whole_file(const std::string& target, bool force,

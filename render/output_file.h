@@ -35,3 +35,7 @@ void discard_pending_file(PendingFile& file);
 // was written. False, with `error` set, otherwise.
 bool write_whole_file(const std::string& target, bool force,
                       const std::function<bool(std::FILE* stream, std::string& error)>& write, std::string& error);
+
+// Makes an interrupt (Ctrl+C) or a termination request remove the
+// temporary file being written before the program ends as it would have.
+void remove_temporary_file_on_interrupt();

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "render/animations.h"
 #include "render/options.h"
@@ -12,6 +18,17 @@ namespace {
 using RenderErrors = RenderTest;
 
 void write_text(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+// Polls `condition` until it holds or a generous bound has passed.
+template <typename Condition>
+bool wait_until_true(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return false;
+}
 
 TEST_F(RenderErrors, ABadCommandLineExitsWithTwoAndTheUsage) {
     for (const char* args : {"--bogus", "--shape hexagon", "--size 300", "--seed -1", "--seed 4294967296",
@@ -65,6 +82,30 @@ TEST_F(RenderErrors, AFailedWriteLeavesNoFileAndATargetThatAppearedIsKept) {
                                   error));
     EXPECT_EQ(read_bytes(path("y.csv")), "theirs");
     EXPECT_EQ(files(), std::vector<std::string>{"y.csv"});
+}
+
+TEST_F(RenderErrors, AnInterruptWhileWritingLeavesNoTemporaryFile) {
+    // The sort GIF is written while its sort is replayed, which takes long
+    // enough to interrupt it.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        execl(HUESIFT_RENDER_PATH, "huesift-render", "--quiet", "--seed", "3", "--iterations", "100000000", "--sort-gif",
+              "s.gif", "--frames", "50", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const bool writing = wait_until_true([&] {
+        for (const std::string& name : files())
+            if (name.starts_with("s.gif.tmp-")) return true;
+        return false;
+    });
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(writing) << "the sort GIF was never being written";
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_TRUE(files().empty()) << files().front();
 }
 
 TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
