@@ -1,6 +1,5 @@
 #include "tests/e2e/screen_picture.h"
 
-#include <cstdlib>
 #include <unordered_map>
 
 #include "engine/palette.h"
@@ -59,25 +58,13 @@ int palette_index_of(std::uint32_t colour)
     return found == indices.end() ? -1 : found->second;
 }
 
-double neighbour_disorder(const Picture& picture, int side)
+Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_direction)
 {
-    double total = 0;
-    long pairs = 0;
-    auto add_pair = [&](std::uint32_t a, std::uint32_t b) {
-        const int ia = palette_index_of(a);
-        const int ib = palette_index_of(b);
-        if (ia < 0 || ib < 0) return;
-        const int step = std::abs(ia - ib);
-        total += step < PALETTE_SIZE - step ? step : PALETTE_SIZE - step;
-        ++pairs;
-    };
-    for (int y = 0; y < side && y < picture.height; ++y) {
-        for (int x = 0; x < side && x < picture.width; ++x) {
-            if (x + 1 < side && x + 1 < picture.width) add_pair(picture.at(x, y), picture.at(x + 1, y));
-            if (y + 1 < side && y + 1 < picture.height) add_pair(picture.at(x, y), picture.at(x, y + 1));
-        }
-    }
-    return pairs ? total / static_cast<double>(pairs) : 0.0;
+    if (picture.width < side || picture.height < side) return {};
+    std::vector<std::uint32_t> square(static_cast<std::size_t>(side) * side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) square[static_cast<std::size_t>(y) * side + x] = picture.at(x, y);
+    return measure_disorder(square.data(), side, side, red_direction);
 }
 
 ColourCounts count_colours(const Picture& picture, int side)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/disorder.h"
+
 struct Picture {
     int width = 0;
     int height = 0;
@@ -26,11 +28,10 @@ Picture capture_client(HWND window);
 // (black included).
 int palette_index_of(std::uint32_t colour);
 
-// Mean distance around the colour wheel, in palette steps, between the
-// palette indices of right and lower neighbours that are both coloured, over
-// the top-left `side` x `side` pixels. Random colours give about 22.5; a
-// smooth gradient gives close to 1.
-double neighbour_disorder(const Picture& picture, int side);
+// The engine's disorder of the top-left `side` x `side` pixels: for each
+// channel, the share of the pairs the sort compares that are out of order.
+// All zero when the picture is smaller than that.
+Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_direction);
 
 // Counts of the pixels in the top-left `side` x `side` square: coloured with
 // a palette colour, black, and anything else.
