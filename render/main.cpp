@@ -3,6 +3,7 @@
 // when an output could not be, 2 for a bad command line.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
