@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/settle.h"
 #include "render/animations.h"
 #include "render/curve_csv.h"
 #include "render/gif_writer.h"
@@ -155,8 +156,9 @@ int main(int argc, char** argv) {
     }
 
     const auto start = std::chrono::steady_clock::now();
-    Progress progress = start_progress(!options.quiet, options.until_settled ? 0 : options.iterations,
-                                       options.until_settled);
+    const std::uint64_t goal =
+        options.until_settled ? settle_iteration_cap(render_pixel_count()) : options.iterations;
+    Progress progress = start_progress(!options.quiet, goal, options.until_settled);
     run.outcome = run_render_sort(options, [&](const CurvePoint& point) { show_progress(progress, point); });
     end_progress(progress);
     run.recipe.iterations = run.outcome.iterations;

@@ -34,7 +34,8 @@ void show_progress(Progress& progress, const CurvePoint& point) {
     const double elapsed = seconds_since(progress.start);
     const double rate = elapsed > 0 ? static_cast<double>(point.iterations) / elapsed : 0;
     const double share = progress.goal ? static_cast<double>(point.iterations) / static_cast<double>(progress.goal) : 1;
-    const double left = rate > 0 ? static_cast<double>(progress.goal - point.iterations) / rate : 0;
+    const std::uint64_t remaining = progress.goal > point.iterations ? progress.goal - point.iterations : 0;
+    const double left = rate > 0 ? static_cast<double>(remaining) / rate : 0;
     char bar[BAR_WIDTH + 1];
     for (int i = 0; i < BAR_WIDTH; ++i) bar[i] = i < static_cast<int>(share * BAR_WIDTH) ? '#' : '-';
     bar[BAR_WIDTH] = '\0';
