@@ -3,6 +3,7 @@
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/main_window.h"
+#include "shell/modal_dialog.h"
 
 INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
 {
@@ -18,7 +19,7 @@ INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
 void on_help(HWND main_window)
 {
     // Only closing matters, not how.
-    DialogBoxParamA(shell_instance, MAKEINTRESOURCEA(IDD_HELP), main_window, help_dialog_proc, 0);
+    show_modal_dialog(IDD_HELP, main_window, help_dialog_proc);
 }
 
 namespace {

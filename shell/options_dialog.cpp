@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/main_window.h"
+#include "shell/modal_dialog.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
 
 void on_options(HWND main_window)
 {
-    DialogBoxParamA(shell_instance, MAKEINTRESOURCEA(IDD_OPTIONS), main_window, options_dialog_proc, 0);
+    show_modal_dialog(IDD_OPTIONS, main_window, options_dialog_proc);
     if (!run_state.params_changed) return;
     show_message_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);
     run_state.params_changed = 0;

@@ -35,6 +35,7 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
         bool closed = false;
         bool has_icon = false;
         bool sorting_went_on = false;
+        bool second_dialog = false;
         std::string texts;
         run_command_driven(IDM_HELP, [&](const std::atomic<bool>&) {
             HWND dialog = nullptr;
@@ -46,6 +47,15 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
             // it keeps moving behind the dialog.
             const auto counter = run_state.refresh_counter.load();
             sorting_went_on = poll_until([&] { return run_state.refresh_counter.load() != counter; });
+            // Another program may still send the menu's commands; one that
+            // would open a second dialog on top of this one opens nothing.
+            DWORD_PTR ignored = 0;
+            for (WORD id : {IDM_OPTIONS, IDM_HELP}) {
+                if (!SendMessageTimeoutA(main_window, WM_COMMAND, id, 0, SMTO_NORMAL, 5000, &ignored)) {
+                    second_dialog = true;
+                }
+            }
+            if (find_own_dialog("Options...")) second_dialog = true;
             switch (closing) {
             case CLOSE_WITH_OK: click_button(dialog, IDOK); break;
             case CLOSE_WITH_ESC: type_key(dialog, VK_ESCAPE); break;
@@ -58,6 +68,7 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
         EXPECT_EQ(texts, HELP_TEXTS);
         EXPECT_TRUE(has_icon);
         EXPECT_TRUE(sorting_went_on) << "the sort stood still behind Help";
+        EXPECT_FALSE(second_dialog) << "a second dialog opened over Help";
         EXPECT_TRUE(worker_is_running()) << "Help does not stop the worker";
     }
 }

@@ -1,0 +1,10 @@
+// The program's modal dialogs, one at a time: the main window is disabled
+// while one is open, but another program can still send its commands.
+#pragma once
+
+#include <windows.h>
+
+// Shows dialog template `id` modally, owned by `owner`, and returns its
+// result; while another of the program's dialogs is open it shows nothing
+// and returns -1.
+INT_PTR show_modal_dialog(int id, HWND owner, DLGPROC procedure);
