@@ -11,9 +11,12 @@
 // draws one word at a time. The skip variant takes its words as it goes. The
 // retry variant, whose redraws are a coin toss, works in two stages: the first
 // turns a whole block of words into the draws its iterations keep, without
-// touching a pixel; the second runs those iterations strictly in order,
-// reading the stop flag before each one. Draws resolved for iterations that
-// never ran are given back to the generator when the loop ends.
+// touching a pixel; the second runs those iterations strictly in order. The
+// stop flag is read before each iteration and before each block is resolved:
+// where some pass has no pair of surface pixels its redraws never end, and
+// only the read per block lets that worker stop. Draws resolved for
+// iterations that never ran are given back to the generator when the loop
+// ends.
 
 namespace {
 
@@ -269,12 +272,12 @@ void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
         // only once all of them come from the newest block: the generator
         // must stay restorable to the end of any of them.
         const std::uint32_t queued = resolver->complete() - consumed;
+        if (!BOUNDED && !keep_running()) break;
         if (queued <= PASS_COUNT * LOW_WATER &&
             (queued == 0 || resolver->cursor_after(consumed + GREEN_PASS).block == resolver->stream.block)) {
             resolver->resolve_block(next_draw_block(resolver->stream, completed_cursor().block), 0);
             continue;
         }
-        if (!BOUNDED && !keep_running()) break;
         pacing.step();
         run_passes<true, RED_DOWN, W>(pixels, resolver->kept[consumed % QUEUE_SIZE],
                                       resolver->kept[(consumed + 1) % QUEUE_SIZE],

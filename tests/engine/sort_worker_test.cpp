@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "engine/disorder.h"
 #include "engine/image.h"
@@ -49,6 +56,33 @@ void fill_image(std::int32_t size, std::uint32_t (*word)(std::uint32_t x, std::u
 
 int repaints = 0;
 void count_repaint() { ++repaints; }
+
+// Stops the running worker from a helper thread and waits for that stop with
+// a generous bound. A stop that never returns leaves a thread that cannot be
+// reclaimed, so the test program says so and ends rather than hang the suite.
+void stop_within(std::chrono::seconds bound) {
+    struct Outcome {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool stopped = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    std::thread stopper([outcome] {
+        stop_worker();
+        std::lock_guard held(outcome->lock);
+        outcome->stopped = true;
+        outcome->changed.notify_all();
+    });
+    std::unique_lock held(outcome->lock);
+    if (!outcome->changed.wait_for(held, bound, [&] { return outcome->stopped; })) {
+        std::fprintf(stderr, "stop_worker did not return within %lld s: the worker ignores the stop\n",
+                     static_cast<long long>(bound.count()));
+        std::fflush(stderr);
+        std::abort();
+    }
+    held.unlock();
+    stopper.join();
+}
 
 }  // namespace
 
@@ -217,5 +251,25 @@ TEST_F(SortTest, AWorkerSortsWhileTheWaitingThreadPaintsAndStopsMidRun) {
         EXPECT_EQ(after, sorted_before);
         EXPECT_GT(checksum, 0u);
         EXPECT_EQ(while_running.size(), before.size());
+    }
+}
+
+TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
+    // One column of equal surface words has vertical pairs but no diagonal
+    // ones; an all-background image has no pair at all. A retry pass there
+    // draws for ever, and the stop must still end the worker promptly.
+    auto one_column = [](std::uint32_t x, std::uint32_t) -> std::uint32_t { return x == 100 ? 0x00406080u : 0u; };
+    auto background = [](std::uint32_t, std::uint32_t) -> std::uint32_t { return 0u; };
+    for (const EntryCase& entry : ENTRIES) {
+        for (auto word : {+one_column, +background}) {
+            SCOPED_TRACE(testing::Message() << "entry " << entry.index);
+            fill_image(entry.size, word);
+            const auto before = snapshot_pixels();
+            start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
+            ASSERT_TRUE(worker_is_running());
+            stop_within(std::chrono::seconds(20));
+            EXPECT_FALSE(worker_is_running());
+            EXPECT_EQ(snapshot_pixels(), before);
+        }
     }
 }
