@@ -13,6 +13,7 @@ void open_draw_stream(DrawStream& stream) {
     stream.block = 0;
     stream.first_index = static_cast<std::uint32_t>(RANDOM_STATE_WORDS - random_source.left);
     stream.saved_block = 0xFFFFFFFF;
+    stream.kernels = &choose_draw_kernels();
 }
 
 const std::uint32_t* next_draw_block(DrawStream& stream, std::uint32_t keep) {
@@ -23,7 +24,7 @@ const std::uint32_t* next_draw_block(DrawStream& stream, std::uint32_t keep) {
         std::memcpy(stream.saved, slot, sizeof(stream.saved));
         stream.saved_block = keep;
     }
-    regenerate_random_block(stream.raw[stream.block & 1], slot);
+    stream.kernels->regenerate(stream.raw[stream.block & 1], slot);
     stream.block = next;
     return slot;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/draw_kernels.h"
 #include "engine/random.h"
 
 struct DrawCursor {
@@ -19,10 +20,12 @@ struct DrawStream {
     std::uint32_t saved_block = 0xFFFFFFFF;
     std::uint32_t block = 0;        // the newest block
     std::uint32_t first_index = 0;  // words of block 0 drawn before the stream opened
+    const DrawKernels* kernels = nullptr;  // chosen when the stream opens
 };
 
 // Takes over the process's generator where it stands (seeding it with the
-// default seed when it never was). Block 0 is the generator's current state.
+// default seed when it never was) and picks the block kernels for this
+// processor. Block 0 is the generator's current state.
 void open_draw_stream(DrawStream& stream);
 
 // Makes the next block and returns its raw words. `keep` is the block of the

@@ -6,14 +6,6 @@ RandomSource random_source;
 
 namespace {
 constexpr std::uint32_t FILL_MULTIPLIER = 69069;
-constexpr int SHIFT_DISTANCE = 397;
-constexpr std::uint32_t MATRIX_A = 0x9908B0DF;
-constexpr std::uint32_t UPPER_BIT = 0x80000000;
-constexpr std::uint32_t LOWER_BITS = 0x7FFFFFFF;
-
-inline std::uint32_t twist(std::uint32_t far, std::uint32_t s0, std::uint32_t s1) {
-    return far ^ (((s0 & UPPER_BIT) | (s1 & LOWER_BITS)) >> 1) ^ ((0u - (s1 & 1u)) & MATRIX_A);
-}
 }  // namespace
 
 void fill_random_state(std::uint32_t state[RANDOM_STATE_WORDS], std::uint32_t seed) {
@@ -32,14 +24,7 @@ void regenerate_random_state(std::uint32_t state[RANDOM_STATE_WORDS]) {
 }
 
 void regenerate_random_block(const std::uint32_t* __restrict old, std::uint32_t* __restrict fresh) {
-    // In the in-place pass every word from k = 227 on reads a word the pass
-    // has already renewed; here those reads go to `fresh`. Three runs, so no
-    // index needs a modulo and the first two vectorise.
-    constexpr int N = RANDOM_STATE_WORDS;
-    constexpr int M = SHIFT_DISTANCE;
-    for (int k = 0; k < N - M; ++k) fresh[k] = twist(old[k + M], old[k], old[k + 1]);
-    for (int k = N - M; k < N - 1; ++k) fresh[k] = twist(fresh[k + M - N], old[k], old[k + 1]);
-    fresh[N - 1] = twist(fresh[M - 1], old[N - 1], fresh[0]);
+    twist_random_block(old, fresh);
 }
 
 void seed_random(std::uint32_t seed) {

@@ -1,10 +1,10 @@
 #include "engine/sort_worker.h"
 
 #include <atomic>
-#include <vector>
 
 #include "engine/draw_stream.h"
 #include "engine/image.h"
+#include "engine/retry_draws.h"
 
 // Both variants make the generator's words a block of 624 at a time and
 // exchange without branches; the exchanges are exactly those of a loop that
@@ -21,121 +21,31 @@
 namespace {
 
 constexpr std::uint32_t SMALL = 256;
-constexpr std::uint32_t BIG = 512;
-constexpr std::uint32_t QUEUE_SIZE = 2048;  // kept draws; more than a block's worth and the backlog
-constexpr std::uint32_t LOW_WATER = 8;      // iterations left when the next block is resolved
-constexpr std::uint32_t INDEX_BITS = 10;    // a block index (0-624) fits in 10 bits
-
-// Repeats three accept bits at places 0, 3, ..., 27. A pass bit that starts
-// among the first three places stays within those 30 places for FOLD_RUN words.
-constexpr std::uint32_t ACCEPT_REPEAT = 0x09249249;
-constexpr std::uint32_t FOLD_RUN = 26;
-
-constexpr std::uint32_t RED_PASS = 0;
-constexpr std::uint32_t BLUE_PASS = 1;
-constexpr std::uint32_t GREEN_PASS = 2;
+constexpr std::uint32_t BIG = RETRY_WIDTH;
 constexpr std::uint32_t PASS_COUNT = 3;
 
-// For the retry variant: for each draw value r, one bit per pass (bit 0 red,
-// 1 blue, 2 green) set when that pass's pair at r is two surface pixels (and,
-// for the diagonals, r is not in column 0). Background words never move
-// during a sort (only two non-zero words are ever exchanged), so this holds
-// for the whole run.
-template <std::uint32_t W>
-std::vector<std::uint8_t> build_accept_table(const std::uint32_t* pixels) {
-    constexpr std::uint32_t B = W * (W - 1);
-    std::vector<std::uint8_t> table(B);
-    for (std::uint32_t r = 0; r < B; ++r) {
-        const bool column_ok = (r % W) != 0;
-        const bool red = pixels[r] != 0 && pixels[r + W] != 0;
-        const bool blue = column_ok && pixels[r] != 0 && pixels[r + W - 1] != 0;
-        const bool green = column_ok && pixels[r - 1] != 0 && pixels[r + W] != 0;
-        table[r] = static_cast<std::uint8_t>(red | blue << 1 | green << 2);
-    }
-    return table;
-}
-
-// The retry variant's first stage. The draws each pass kept, in order: red,
-// blue, green, red, ... so iteration j is made of kept draws 3j, 3j + 1 and
-// 3j + 2. Beside each kept draw, where the generator stood after it
-// (block << INDEX_BITS | index).
-template <std::uint32_t W>
-struct Resolver {
-    static constexpr std::uint32_t B = W * (W - 1);
-
-    DrawStream stream;
-    std::vector<std::uint8_t> accept_table;
-    std::uint32_t kept[QUEUE_SIZE] = {};
-    std::uint32_t kept_at[QUEUE_SIZE] = {};
-    std::uint32_t kept_count = 0;   // wrapping
-    std::uint32_t pass = RED_PASS;  // the pass the next kept draw belongs to
-    std::uint32_t positions[RANDOM_STATE_WORDS];
-    std::uint32_t accepts[RANDOM_STATE_WORDS];  // the accept bits, repeated every three places
-
-    // Kept draws that belong to whole iterations.
-    std::uint32_t complete() const { return kept_count - pass; }
-
-    DrawCursor cursor_after(std::uint32_t kept_index) const {
-        const std::uint32_t at = kept_at[kept_index % QUEUE_SIZE];
-        const std::uint32_t low_bits = (1u << (32 - INDEX_BITS)) - 1;
-        const std::uint32_t behind = (stream.block - (at >> INDEX_BITS)) & low_bits;
-        return DrawCursor{stream.block - behind, at & ((1u << INDEX_BITS) - 1)};
-    }
-
-    // Resolves words [first, 624) of `words`, the stream's newest block.
-    void resolve_block(const std::uint32_t* words, std::uint32_t first) {
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
-            positions[k] = temper_random(words[k]) % B;
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k)
-            accepts[k] = accept_table[positions[k]] * ACCEPT_REPEAT;
-        resolve_kept(first, stream.block << INDEX_BITS);
-    }
-
-    // Whether a word is kept is close to a coin toss, so the walk over the
-    // block has no branch on it: every word is written at the next place and
-    // only a kept one moves the place on. The pass is a single bit that moves
-    // one place up at every kept word; the accept bits are repeated every
-    // three places, so within a run of FOLD_RUN words the bit needs no
-    // wrapping from green back to red, and the step from one word to the next
-    // is a test and a select. Between runs the bit goes back to its pass's
-    // place among the first three.
-    void resolve_kept(std::uint32_t first, std::uint32_t tag) {
-        std::uint32_t m = kept_count;
-        std::uint32_t pass_bit = 1u << pass;
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS;) {
-            const std::uint32_t run_end = k + FOLD_RUN < RANDOM_STATE_WORDS ? k + FOLD_RUN : RANDOM_STATE_WORDS;
-            for (; k < run_end; ++k) {
-                kept[m % QUEUE_SIZE] = positions[k];
-                kept_at[m % QUEUE_SIZE] = tag | (k + 1);
-                const bool keep = (accepts[k] & pass_bit) != 0;
-                m += keep;
-                pass_bit = keep ? pass_bit << 1 : pass_bit;
-            }
-            pass_bit = 1u << (static_cast<std::uint32_t>(__builtin_ctz(pass_bit)) % PASS_COUNT);
-        }
-        kept_count = m;
-        pass = static_cast<std::uint32_t>(__builtin_ctz(pass_bit));
-    }
-};
-
-// Exchanges pixels p and q when `out_of_order` holds for their words (and, in
-// the skip variant, both are surface pixels), without a branch: the outcome
-// is unpredictable. Every order test asks whether one word's channel is
-// greater than the other's; a background word's channels are all 0, so it can
-// never be the greater one, and only the word that must be the smaller needs
-// checking: CHECK names it. Relaxed atomic access keeps every word whole for a
-// paint that reads the image meanwhile.
-enum SurfaceCheck { CHECK_NONE, CHECK_UPPER, CHECK_LOWER };
-
-template <SurfaceCheck CHECK, typename OutOfOrder>
-inline void order_pair(std::uint32_t* pixels, std::uint32_t p, std::uint32_t q, OutOfOrder out_of_order) {
-    std::atomic_ref<std::uint32_t> upper(pixels[p]);
-    std::atomic_ref<std::uint32_t> lower(pixels[q]);
+// Orders the pair of words at `upper` and `upper + OFFSET` in one channel,
+// without a branch, since the outcome is unpredictable. The pair is exchanged when
+// the channel of the word that belongs below-or-after, `larger`, is greater
+// than that of the other, `smaller` (for red up the upper word is the
+// smaller; otherwise the lower one). A background word's channels are all 0,
+// so it can never be the greater one; only `smaller` needs the surface test,
+// and in the skip variant a background `smaller` compares as all ones, which
+// no channel exceeds, so that pair is never exchanged: exactly the skip rule. The retry variant only ever draws pairs of surface pixels.
+// Relaxed atomic access keeps every word whole for a paint that reads the
+// image meanwhile.
+template <std::uint32_t SHIFT, bool UPPER_IS_SMALLER, bool CHECK, std::int32_t OFFSET>
+inline void order_pair(std::uint32_t* upper_word) {
+    std::atomic_ref<std::uint32_t> upper(upper_word[0]);
+    std::atomic_ref<std::uint32_t> lower(upper_word[OFFSET]);
     const std::uint32_t a = upper.load(std::memory_order_relaxed);
     const std::uint32_t b = lower.load(std::memory_order_relaxed);
-    std::uint32_t exchange = out_of_order(a, b);
-    if (CHECK == CHECK_UPPER) exchange &= static_cast<std::uint32_t>(a != 0);
-    if (CHECK == CHECK_LOWER) exchange &= static_cast<std::uint32_t>(b != 0);
+    const std::uint32_t smaller = UPPER_IS_SMALLER ? a : b;
+    const std::uint32_t larger = UPPER_IS_SMALLER ? b : a;
+    std::uint32_t floor = (smaller >> SHIFT) & 0xFF;
+    if (CHECK) floor |= 0u - static_cast<std::uint32_t>(smaller == 0);
+    const std::uint32_t exchange = ((larger >> SHIFT) & 0xFF) > floor;
+    // A select here would be compiled as a branch; the mask keeps it out.
     const std::uint32_t flip = (a ^ b) & (0u - exchange);
     upper.store(a ^ flip, std::memory_order_relaxed);
     lower.store(b ^ flip, std::memory_order_relaxed);
@@ -153,26 +63,29 @@ inline void refresh_tick() {
 }
 
 // The three exchanges of one iteration, for the pairs at draws red, blue
-// and green.
+// and green: red down moves the larger red value down the image, red up moves
+// it up; blue moves toward the lower left, green toward the lower right.
 template <bool RETRY, bool RED_DOWN, std::uint32_t W>
 inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t blue, std::uint32_t green) {
-    auto red_out_of_order = [](std::uint32_t a, std::uint32_t b) {
-        return static_cast<std::uint32_t>(RED_DOWN ? red_of(a) > red_of(b) : red_of(a) < red_of(b));
-    };
-    auto blue_out_of_order = [](std::uint32_t a, std::uint32_t b) {
-        return static_cast<std::uint32_t>(blue_of(a) > blue_of(b));
-    };
-    auto green_out_of_order = [](std::uint32_t a, std::uint32_t b) {
-        return static_cast<std::uint32_t>(green_of(a) > green_of(b));
-    };
-    // Out of order means: red down, the upper red greater; red up, the lower
-    // red greater; blue and green, the upper value greater. The retry variant
-    // only ever draws pairs of surface pixels.
-    constexpr SurfaceCheck RED_CHECK = RETRY ? CHECK_NONE : RED_DOWN ? CHECK_LOWER : CHECK_UPPER;
-    constexpr SurfaceCheck DIAGONAL_CHECK = RETRY ? CHECK_NONE : CHECK_LOWER;
-    order_pair<RED_CHECK>(pixels, red, red + W, red_out_of_order);
-    order_pair<DIAGONAL_CHECK>(pixels, blue, blue + W - 1, blue_out_of_order);
-    order_pair<DIAGONAL_CHECK>(pixels, green - 1, green + W, green_out_of_order);
+    constexpr bool CHECK = !RETRY;
+    constexpr std::int32_t DOWN = W;
+    order_pair<16, !RED_DOWN, CHECK, DOWN>(pixels + red);
+    order_pair<0, false, CHECK, DOWN - 1>(pixels + blue);
+    order_pair<8, false, CHECK, DOWN + 1>(pixels + green - 1);
+}
+
+// Asks for the lines of an iteration's six pixels ahead of time: a 512
+// image does not fit the nearer caches, and its loads would otherwise wait
+// one iteration behind another. A prefetch changes no data.
+constexpr std::uint32_t PREFETCH_AHEAD = 8;
+template <std::uint32_t W>
+inline void prefetch_pairs(const std::uint32_t* pixels, std::uint32_t red, std::uint32_t blue, std::uint32_t green) {
+    __builtin_prefetch(pixels + red, 1);
+    __builtin_prefetch(pixels + red + W, 1);
+    __builtin_prefetch(pixels + blue, 1);
+    __builtin_prefetch(pixels + blue + W - 1, 1);
+    __builtin_prefetch(pixels + green - 1, 1);
+    __builtin_prefetch(pixels + green + W, 1);
 }
 
 // Counts iterations toward the next repaint tick: the iteration that finds
@@ -204,14 +117,13 @@ inline bool keep_running() { return run_state.running.load(std::memory_order_rel
 template <bool RED_DOWN, bool BOUNDED>
 void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
     constexpr std::uint32_t W = SMALL;
-    constexpr std::uint32_t B = W * (W - 1);
+    static_assert(W * (W - 1) == DRAW_BOUND_SMALL);
     std::uint32_t* const pixels = image_buffer.pixels;
     auto* stream = new DrawStream;  // some 7 KB: kept off the thread's stack
     open_draw_stream(*stream);
     std::uint32_t positions[RANDOM_STATE_WORDS];
     auto fill_positions = [&](std::uint32_t first) {
-        const std::uint32_t* words = current_draw_block(*stream);
-        for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) positions[k] = temper_random(words[k]) % B;
+        stream->kernels->positions_small(current_draw_block(*stream), positions, first);
     };
     std::uint32_t k = stream->first_index;
     fill_positions(k);
@@ -250,45 +162,38 @@ void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
 }
 
 // Retry variant: the first stage resolves a block of draws at a time into
-// kept draws, the second runs the iterations from them in order.
+// whole iterations, the second runs them in order. The generator is put back
+// after the last iteration run, whatever was resolved beyond it.
 template <bool RED_DOWN, bool BOUNDED>
 void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
-    constexpr std::uint32_t W = BIG;
     std::uint32_t* const pixels = image_buffer.pixels;
-    auto* resolver = new Resolver<W>;  // some 20 KB: kept off the thread's stack
-    resolver->accept_table = build_accept_table<W>(pixels);
-    open_draw_stream(resolver->stream);
-    const DrawCursor opened{0, resolver->stream.first_index};
-    resolver->resolve_block(current_draw_block(resolver->stream), resolver->stream.first_index);
+    auto* draws = new RetryDraws;  // some 20 KB beside its table: kept off the thread's stack
+    open_retry_draws(*draws, pixels);
+    DrawCursor completed{0, draws->stream.first_index};
 
     Pacing pacing(entry);
-    std::uint32_t consumed = 0;  // kept draws used by the iterations run (wrapping)
-    std::uint64_t done = 0;      // iterations run
-    auto completed_cursor = [&] { return done == 0 ? opened : resolver->cursor_after(consumed - 1); };
-
-    for (;;) {
-        if (BOUNDED && done == limit) break;
-        // Resolve the next block when few iterations are left queued, but
-        // only once all of them come from the newest block: the generator
-        // must stay restorable to the end of any of them.
-        const std::uint32_t queued = resolver->complete() - consumed;
-        if (!BOUNDED && !keep_running()) break;
-        if (queued <= PASS_COUNT * LOW_WATER &&
-            (queued == 0 || resolver->cursor_after(consumed + GREEN_PASS).block == resolver->stream.block)) {
-            resolver->resolve_block(next_draw_block(resolver->stream, completed_cursor().block), 0);
+    std::uint64_t done = 0;
+    std::uint32_t next = 0;  // the first ready iteration not yet run
+    while (BOUNDED ? done < limit : keep_running()) {
+        if (next == draws->ready_count) {
+            resolve_next_block(*draws, completed.block);
+            next = 0;
             continue;
         }
+        if (next + PREFETCH_AHEAD < draws->ready_count) {
+            const KeptIteration& ahead = draws->ready[next + PREFETCH_AHEAD];
+            prefetch_pairs<BIG>(pixels, ahead.red, ahead.blue, ahead.green);
+        }
+        const KeptIteration& iteration = draws->ready[next++];
         pacing.step();
-        run_passes<true, RED_DOWN, W>(pixels, resolver->kept[consumed % QUEUE_SIZE],
-                                      resolver->kept[(consumed + 1) % QUEUE_SIZE],
-                                      resolver->kept[(consumed + 2) % QUEUE_SIZE]);
-        consumed += PASS_COUNT;
+        run_passes<true, RED_DOWN, BIG>(pixels, iteration.red, iteration.blue, iteration.green);
+        completed = iteration.end;
         ++done;
     }
 
     run_state.iteration_counter[entry] = pacing.counter_after(done);
-    close_draw_stream(resolver->stream, completed_cursor());
-    delete resolver;
+    close_draw_stream(draws->stream, completed);
+    delete draws;
 }
 
 template <bool BOUNDED>

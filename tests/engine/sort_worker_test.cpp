@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "engine/disorder.h"
+#include "engine/draw_kernels.h"
 #include "engine/image.h"
 #include "engine/random.h"
 #include "engine/sort_worker.h"
@@ -57,6 +58,22 @@ void fill_image(std::int32_t size, std::uint32_t (*word)(std::uint32_t x, std::u
 int repaints = 0;
 void count_repaint() { ++repaints; }
 
+void restore_pixels(const std::vector<std::uint32_t>& pixels) {
+    std::copy(pixels.begin(), pixels.end(), image_buffer.pixels);
+}
+
+// The block paths this processor can run, each forced in turn; the AVX2 path
+// is named in the output when it cannot be tested here.
+std::vector<DrawKernelPath> runnable_paths() {
+    std::vector<DrawKernelPath> paths{DRAW_PATH_BASELINE};
+    if (force_draw_path(DRAW_PATH_AVX2))
+        paths.push_back(DRAW_PATH_AVX2);
+    else
+        std::printf("this processor has no AVX2: only the baseline path is checked\n");
+    force_draw_path(DRAW_PATH_AUTOMATIC);
+    return paths;
+}
+
 // Stops the running worker from a helper thread and waits for that stop with
 // a generous bound. A stop that never returns leaves a thread that cannot be
 // reclaimed, so the test program says so and ends rather than hang the suite.
@@ -96,33 +113,53 @@ TEST_F(SortTest, ChoosesTheEntryBySizeAndRedDirection) {
 }
 
 TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBit) {
+    // Every entry on every surface, on every block path this processor runs:
+    // the same pixels, and the generator left in the same place.
     const std::uint64_t n = exactness_iterations();
     for (const EntryCase& entry : ENTRIES) {
         for (SurfaceKind surface : ALL_SURFACES) {
-            SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface);
             ASSERT_TRUE(build_seeded_image(surface, entry.size, 777 + surface));
-            std::vector<std::uint32_t> expected = snapshot_pixels();
+            const std::vector<std::uint32_t> start = snapshot_pixels();
+            std::vector<std::uint32_t> expected = start;
             const RandomSource seeded = random_source;
             reference_sort(expected, entry.size, entry.retry, entry.red_down, n);
             const RandomSource reference_end = random_source;
 
-            random_source = seeded;
-            run_sort_iterations(entry.index, n);
-            EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
-            EXPECT_TRUE(same_source(random_source, reference_end)) << "the generator was left elsewhere";
+            for (DrawKernelPath path : runnable_paths()) {
+                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " path " << path);
+                ASSERT_TRUE(force_draw_path(path));
+                restore_pixels(start);
+                random_source = seeded;
+                run_sort_iterations(entry.index, n);
+                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+                EXPECT_TRUE(same_source(random_source, reference_end)) << "the generator was left elsewhere";
+            }
         }
     }
 }
 
 TEST_F(SortTest, RunsInPiecesContinueExactlyWhereTheyStopped) {
+    // Odd lengths, runs that end just before, at and after a block's end,
+    // and a long one: each run hands the generator back and the next takes it
+    // up again.
     for (const EntryCase& entry : ENTRIES) {
-        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, entry.size, 31));
-        std::vector<std::uint32_t> expected = snapshot_pixels();
-        const RandomSource seeded = random_source;
-        reference_sort(expected, entry.size, entry.retry, entry.red_down, 100000);
-        random_source = seeded;
-        for (std::uint64_t piece : {1, 2, 623, 624, 625, 7, 98118}) run_sort_iterations(entry.index, piece);
-        EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u) << "entry " << entry.index;
+        for (SurfaceKind surface : ALL_SURFACES) {
+            ASSERT_TRUE(build_seeded_image(surface, entry.size, 31));
+            const std::vector<std::uint32_t> start = snapshot_pixels();
+            std::vector<std::uint32_t> expected = start;
+            const RandomSource seeded = random_source;
+            reference_sort(expected, entry.size, entry.retry, entry.red_down, 100000);
+            const RandomSource reference_end = random_source;
+            for (DrawKernelPath path : runnable_paths()) {
+                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " path " << path);
+                ASSERT_TRUE(force_draw_path(path));
+                restore_pixels(start);
+                random_source = seeded;
+                for (std::uint64_t piece : {1, 2, 623, 624, 625, 7, 98118}) run_sort_iterations(entry.index, piece);
+                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+                EXPECT_TRUE(same_source(random_source, reference_end));
+            }
+        }
     }
 }
 

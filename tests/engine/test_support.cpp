@@ -1,5 +1,6 @@
 #include "tests/engine/test_support.h"
 
+#include "engine/draw_kernels.h"
 #include "engine/global_memory.h"
 #include "engine/image.h"
 #include "engine/message_box.h"
@@ -20,6 +21,7 @@ void EngineTest::SetUp() {
     set_thread_starter(nullptr);
     set_worker_wait(nullptr);
     set_repaint_hook(nullptr);
+    force_draw_path(DRAW_PATH_AUTOMATIC);
     set_message_box_service(record_message);
     set_clock_source(fixed_clock);
     recorded_messages.clear();

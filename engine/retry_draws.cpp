@@ -1,0 +1,123 @@
+#include "engine/retry_draws.h"
+
+#include <emmintrin.h>
+
+#include <bit>
+#include <cstring>
+
+// Every build runs on a processor with SSE2 (the 32-bit one is compiled with
+// -msse2), which gathers the kept words of sixteen draws in one step.
+
+namespace {
+
+constexpr std::uint32_t W = RETRY_WIDTH;
+constexpr std::uint32_t RED_PASS = 0;
+constexpr std::uint32_t BLUE_PASS = 1;
+constexpr std::uint32_t GREEN_PASS = 2;
+constexpr std::uint32_t GROUP = 16;  // accept bytes per SSE2 register
+static_assert(RANDOM_STATE_WORDS % GROUP == 0 && PASS_BITS_WIDTH % GROUP == 0);
+
+// Background words never move during a sort (only two surface words are ever
+// exchanged), so whether a pass keeps a draw holds for the whole run.
+void build_accept_table(std::vector<std::uint8_t>& table, const std::uint32_t* pixels) {
+    table.resize(RETRY_DRAW_BOUND);
+    for (std::uint32_t r = 0; r < RETRY_DRAW_BOUND; ++r) {
+        const bool column_ok = (r % W) != 0;
+        const bool red = pixels[r] != 0 && pixels[r + W] != 0;
+        const bool blue = column_ok && pixels[r] != 0 && pixels[r + W - 1] != 0;
+        const bool green = column_ok && pixels[r - 1] != 0 && pixels[r + W] != 0;
+        table[r] = static_cast<std::uint8_t>(red << RED_PASS | blue << BLUE_PASS | green << GREEN_PASS);
+    }
+}
+
+// One bit per word and pass: bit `pass` of each accept byte, moved to the top
+// of its byte, where the byte mask collects it.
+template <int PASS>
+PassBits kept_mask(__m128i accepts) {
+    return static_cast<PassBits>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(accepts, 7 - PASS))));
+}
+
+void mark_kept_words(RetryDraws& draws) {
+    std::memset(draws.kept_by, 0, sizeof(draws.kept_by));
+    for (std::uint32_t k = 0; k < RANDOM_STATE_WORDS; k += GROUP) {
+        const __m128i accepts = _mm_load_si128(reinterpret_cast<const __m128i*>(draws.accepts + k));
+        const std::uint32_t word = k / PASS_BITS_WIDTH;
+        const std::uint32_t shift = k % PASS_BITS_WIDTH;
+        draws.kept_by[RED_PASS][word] |= kept_mask<RED_PASS>(accepts) << shift;
+        draws.kept_by[BLUE_PASS][word] |= kept_mask<BLUE_PASS>(accepts) << shift;
+        draws.kept_by[GREEN_PASS][word] |= kept_mask<GREEN_PASS>(accepts) << shift;
+    }
+}
+
+// Finds the pass's next kept word after the walk's place, a machine word of
+// bits at a time; false at the end of the block. `above` holds the places of
+// the current word of bits the walk has not yet passed: for w, the lowest set
+// bit kept, w ^ -w is exactly the bits above it.
+struct Walk {
+    std::uint32_t word = 0;
+    PassBits above = ~PassBits(0);
+    std::uint32_t at = 0;  // the word of the block last kept
+
+    bool next_kept(const PassBits* bits) {
+        PassBits w = bits[word] & above;
+        while (w == 0) {
+            if (++word == PASS_BITS_WORDS) return false;
+            above = ~PassBits(0);
+            w = bits[word];
+        }
+        above = w ^ (PassBits(0) - w);
+        at = word * PASS_BITS_WIDTH + static_cast<std::uint32_t>(std::countr_zero(w));
+        return true;
+    }
+};
+
+// Resolves words [first, 624) of the newest block. Each pass keeps the first
+// word after the previous kept one that it accepts and redraws all before
+// it, so the kept draws are the next set bit of red's set, then of blue's
+// after it, then of green's, and round again: one step per kept draw, not
+// per word.
+void resolve_block(RetryDraws& draws, std::uint32_t first) {
+    const std::uint32_t* words = current_draw_block(draws.stream);
+    draws.stream.kernels->positions_big(words, draws.positions, first);
+    std::memset(draws.accepts, 0, first);
+#pragma GCC unroll 8
+    for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) draws.accepts[k] = draws.accept[draws.positions[k]];
+    mark_kept_words(draws);
+
+    const std::uint32_t block = draws.stream.block;
+    Walk walk;
+    std::uint32_t pass = draws.pass;
+    std::uint32_t count = 0;
+    for (;;) {
+        if (pass == RED_PASS) {
+            if (!walk.next_kept(draws.kept_by[RED_PASS])) break;
+            draws.partial[0] = draws.positions[walk.at];
+            pass = BLUE_PASS;
+        }
+        if (pass == BLUE_PASS) {
+            if (!walk.next_kept(draws.kept_by[BLUE_PASS])) break;
+            draws.partial[1] = draws.positions[walk.at];
+            pass = GREEN_PASS;
+        }
+        if (!walk.next_kept(draws.kept_by[GREEN_PASS])) break;
+        draws.ready[count++] =
+            KeptIteration{draws.partial[0], draws.partial[1], draws.positions[walk.at], DrawCursor{block, walk.at + 1}};
+        pass = RED_PASS;
+    }
+    draws.pass = pass;
+    draws.ready_count = count;
+}
+
+}  // namespace
+
+void open_retry_draws(RetryDraws& draws, const std::uint32_t* pixels) {
+    build_accept_table(draws.accept, pixels);
+    open_draw_stream(draws.stream);
+    draws.pass = RED_PASS;
+    resolve_block(draws, draws.stream.first_index);
+}
+
+void resolve_next_block(RetryDraws& draws, std::uint32_t keep) {
+    next_draw_block(draws.stream, keep);
+    resolve_block(draws, 0);
+}
