@@ -55,19 +55,29 @@ void mark_kept_words(RetryDraws& draws) {
 // bit kept, w ^ -w is exactly the bits above it.
 struct Walk {
     std::uint32_t word = 0;
+    std::uint32_t base = 0;  // the block's word at bit 0 of `word`
     PassBits above = ~PassBits(0);
     std::uint32_t at = 0;  // the word of the block last kept
 
     bool next_kept(const PassBits* bits) {
         PassBits w = bits[word] & above;
-        while (w == 0) {
-            if (++word == PASS_BITS_WORDS) return false;
-            above = ~PassBits(0);
-            w = bits[word];
+        if (w == 0) [[unlikely]] {
+            w = next_word(bits);
+            if (w == 0) return false;
         }
         above = w ^ (PassBits(0) - w);
-        at = word * PASS_BITS_WIDTH + static_cast<std::uint32_t>(std::countr_zero(w));
+        at = base + static_cast<std::uint32_t>(std::countr_zero(w));
         return true;
+    }
+
+    // The first later word of `bits` with a bit set, the walk moved onto it;
+    // 0 when the block has none.
+    PassBits next_word(const PassBits* bits) {
+        while (++word < PASS_BITS_WORDS) {
+            base += PASS_BITS_WIDTH;
+            if (bits[word] != 0) return bits[word];
+        }
+        return 0;
     }
 };
 
@@ -84,27 +94,34 @@ void resolve_block(RetryDraws& draws, std::uint32_t first) {
     for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) draws.accepts[k] = draws.accept[draws.positions[k]];
     mark_kept_words(draws);
 
-    const std::uint32_t block = draws.stream.block;
     Walk walk;
+    const std::uint32_t* positions = draws.positions;
+    std::uint32_t red = draws.partial_red;
+    std::uint32_t blue = draws.partial_blue;
     std::uint32_t pass = draws.pass;
     std::uint32_t count = 0;
     for (;;) {
         if (pass == RED_PASS) {
             if (!walk.next_kept(draws.kept_by[RED_PASS])) break;
-            draws.partial[0] = draws.positions[walk.at];
+            red = positions[walk.at];
             pass = BLUE_PASS;
         }
         if (pass == BLUE_PASS) {
             if (!walk.next_kept(draws.kept_by[BLUE_PASS])) break;
-            draws.partial[1] = draws.positions[walk.at];
+            blue = positions[walk.at];
             pass = GREEN_PASS;
         }
         if (!walk.next_kept(draws.kept_by[GREEN_PASS])) break;
-        draws.ready[count++] =
-            KeptIteration{draws.partial[0], draws.partial[1], draws.positions[walk.at], DrawCursor{block, walk.at + 1}};
+        KeptIteration& ready = draws.ready[count++];
+        ready.red = red;
+        ready.blue = blue;
+        ready.green = positions[walk.at];
+        ready.end_index = walk.at + 1;
         pass = RED_PASS;
     }
     draws.pass = pass;
+    draws.partial_red = red;
+    draws.partial_blue = blue;
     draws.ready_count = count;
 }
 

@@ -20,11 +20,12 @@ using PassBits = std::uintptr_t;
 inline constexpr std::uint32_t PASS_BITS_WIDTH = sizeof(PassBits) * 8;
 inline constexpr std::uint32_t PASS_BITS_WORDS = (RANDOM_STATE_WORDS + PASS_BITS_WIDTH - 1) / PASS_BITS_WIDTH;
 
-// An iteration's three kept draws, and where the generator stands after the
-// last of them.
+// An iteration's three kept draws, and the number of words of the newest
+// block drawn once its last draw is made: every ready iteration ends in that
+// block.
 struct KeptIteration {
     std::uint32_t red, blue, green;
-    DrawCursor end;
+    std::uint32_t end_index;
 };
 
 struct RetryDraws {
@@ -39,7 +40,8 @@ struct RetryDraws {
     KeptIteration ready[READY_ROOM];       // the iterations the newest block completed
     std::uint32_t ready_count = 0;
     std::uint32_t pass = 0;      // the pass the next kept draw belongs to
-    std::uint32_t partial[2]{};  // the kept red (and blue) draws of the iteration under way
+    std::uint32_t partial_red = 0;   // the kept draws of the iteration under way
+    std::uint32_t partial_blue = 0;
 };
 
 // Builds the accept table from the image, takes over the generator and

@@ -74,20 +74,6 @@ inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t b
     order_pair<8, false, CHECK, DOWN + 1>(pixels + green - 1);
 }
 
-// Asks for the lines of an iteration's six pixels ahead of time: a 512
-// image does not fit the nearer caches, and its loads would otherwise wait
-// one iteration behind another. A prefetch changes no data.
-constexpr std::uint32_t PREFETCH_AHEAD = 8;
-template <std::uint32_t W>
-inline void prefetch_pairs(const std::uint32_t* pixels, std::uint32_t red, std::uint32_t blue, std::uint32_t green) {
-    __builtin_prefetch(pixels + red, 1);
-    __builtin_prefetch(pixels + red + W, 1);
-    __builtin_prefetch(pixels + blue, 1);
-    __builtin_prefetch(pixels + blue + W - 1, 1);
-    __builtin_prefetch(pixels + green - 1, 1);
-    __builtin_prefetch(pixels + green + W, 1);
-}
-
 // Counts iterations toward the next repaint tick: the iteration that finds
 // its entry's counter at 0 ticks.
 struct Pacing {
@@ -180,14 +166,10 @@ void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
             next = 0;
             continue;
         }
-        if (next + PREFETCH_AHEAD < draws->ready_count) {
-            const KeptIteration& ahead = draws->ready[next + PREFETCH_AHEAD];
-            prefetch_pairs<BIG>(pixels, ahead.red, ahead.blue, ahead.green);
-        }
         const KeptIteration& iteration = draws->ready[next++];
         pacing.step();
         run_passes<true, RED_DOWN, BIG>(pixels, iteration.red, iteration.blue, iteration.green);
-        completed = iteration.end;
+        completed = DrawCursor{draws->stream.block, iteration.end_index};
         ++done;
     }
 
