@@ -1,10 +1,30 @@
 #include "bench/mini_benchmark.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace benchmark {
+
+double thread_cpu_seconds() {
+#ifdef _WIN32
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ticks = [](const FILETIME& t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return double(ticks(kernel) + ticks(user)) * 1e-7;  // 100 ns units
+#else
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+#endif
+}
 
 namespace {
 
@@ -35,28 +55,33 @@ Sample run_once(Function function, std::int64_t arg) {
     }
 }
 
-void report(const Benchmark& bench, std::int64_t arg, bool has_arg) {
+struct Case {
+    const Benchmark* bench;
+    std::int64_t arg;
+    bool has_arg;
     std::vector<Sample> samples;
-    for (int i = 0; i < REPETITIONS; ++i) samples.push_back(run_once(bench.function, arg));
+};
+
+std::string case_name(const Case& c) {
+    if (!c.has_arg) return c.bench->name;
+    return c.bench->name + "/" + std::to_string(c.arg);
+}
+
+void report(const Case& c) {
     auto median = [&](auto key) {
         std::vector<double> values;
-        for (const Sample& s : samples) values.push_back(key(s));
+        for (const Sample& s : c.samples) values.push_back(key(s));
         std::sort(values.begin(), values.end());
         return values[values.size() / 2];
     };
     const double time = median([](const Sample& s) { return s.seconds_per_iteration; });
     const double rate = median([](const Sample& s) { return s.items_per_second; });
-    const char* unit = bench.unit == kMillisecond ? "ms" : bench.unit == kMicrosecond ? "us" : "ns";
-    const double scale = bench.unit == kMillisecond ? 1e3 : bench.unit == kMicrosecond ? 1e6 : 1e9;
-    char name[96];
-    if (has_arg)
-        std::snprintf(name, sizeof name, "%s/%lld_median", bench.name.c_str(), static_cast<long long>(arg));
-    else
-        std::snprintf(name, sizeof name, "%s_median", bench.name.c_str());
-    std::printf("%-32s %12.3f %s", name, time * scale, unit);
+    const TimeUnit unit = c.bench->unit;
+    const char* unit_name = unit == kMillisecond ? "ms" : unit == kMicrosecond ? "us" : "ns";
+    const double scale = unit == kMillisecond ? 1e3 : unit == kMicrosecond ? 1e6 : 1e9;
+    std::printf("%-32s %12.3f %s", (case_name(c) + "_median").c_str(), time * scale, unit_name);
     if (rate > 0) std::printf("   items_per_second=%.4gM/s", rate / 1e6);
     std::printf("\n");
-    std::fflush(stdout);
 }
 
 }  // namespace
@@ -85,14 +110,21 @@ Benchmark* register_benchmark(const char* name, Function function) {
 
 }  // namespace benchmark
 
-int main() {
-    std::printf("Huesift benchmarks (median of 5 runs of about 0.5 s each)\n");
+// Runs the benchmarks whose name (with its argument) contains the first
+// command-line word, or all of them. The repetitions go round all cases in
+// turn, so a change in the machine's load touches every case alike.
+int main(int argc, char** argv) {
+    const std::string filter = argc > 1 ? argv[1] : "";
+    std::vector<benchmark::Case> cases;
     for (const auto& bench : benchmark::registry()) {
-        if (bench->args.empty()) {
-            benchmark::report(*bench, 0, false);
-        } else {
-            for (std::int64_t arg : bench->args) benchmark::report(*bench, arg, true);
-        }
+        if (bench->args.empty()) cases.push_back({bench.get(), 0, false, {}});
+        for (std::int64_t arg : bench->args) cases.push_back({bench.get(), arg, true, {}});
     }
+    std::erase_if(cases, [&](const benchmark::Case& c) { return case_name(c).find(filter) == std::string::npos; });
+    std::printf("Huesift benchmarks (processor time, median of %d runs of about 0.5 s each, taken in turn)\n", benchmark::REPETITIONS);
+    std::fflush(stdout);
+    for (int i = 0; i < benchmark::REPETITIONS; ++i)
+        for (auto& c : cases) c.samples.push_back(benchmark::run_once(c.bench->function, c.arg));
+    for (const auto& c : cases) benchmark::report(c);
     return 0;
 }

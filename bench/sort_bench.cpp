@@ -1,7 +1,7 @@
-// Sort iterations per second for each worker entry, beside the plain
-// reference loop on the same image: 256 entries on the circle, 512 entries on
-// the triangle (the surface with the most background, where the retry variant
-// redraws most).
+// Sort iterations per second for each worker entry on every surface, beside
+// the plain reference loop on the same image. A case's argument is
+// entry * 5 + surface (square, circle, torus, triangle, inverted triangle);
+// scripts/sort_table.py turns the medians into a table of ratios.
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -16,29 +16,35 @@ constexpr std::uint64_t CHUNK = 1 << 20;
 
 struct EntryInfo {
     SortEntryIndex index;
-    SurfaceKind surface;
     std::int32_t size;
     bool retry;
     bool red_down;
 };
 
 constexpr EntryInfo ENTRY_INFO[] = {
-    {SORT_SKIP_RED_DOWN, SURFACE_CIRCLE, 256, false, true},
-    {SORT_SKIP_RED_UP, SURFACE_CIRCLE, 256, false, false},
-    {SORT_RETRY_RED_DOWN, SURFACE_TRIANGLE, 512, true, true},
-    {SORT_RETRY_RED_UP, SURFACE_TRIANGLE, 512, true, false},
+    {SORT_SKIP_RED_DOWN, 256, false, true},
+    {SORT_SKIP_RED_UP, 256, false, false},
+    {SORT_RETRY_RED_DOWN, 512, true, true},
+    {SORT_RETRY_RED_UP, 512, true, false},
 };
+constexpr SurfaceKind SURFACES[] = {SURFACE_SQUARE, SURFACE_CIRCLE, SURFACE_TORUS, SURFACE_TRIANGLE,
+                                    SURFACE_TRIANGLE_INVERTED};
+constexpr std::int64_t SURFACE_COUNT = sizeof(SURFACES) / sizeof(SURFACES[0]);
+constexpr std::int64_t CASE_COUNT = 4 * SURFACE_COUNT;
+
+const EntryInfo& entry_of(const benchmark::State& state) { return ENTRY_INFO[state.range(0) / SURFACE_COUNT]; }
+SurfaceKind surface_of(const benchmark::State& state) { return SURFACES[state.range(0) % SURFACE_COUNT]; }
 
 void shipped(benchmark::State& state) {
-    const EntryInfo& entry = ENTRY_INFO[state.range(0)];
-    make_bench_image(entry.surface, entry.size);
+    const EntryInfo& entry = entry_of(state);
+    make_bench_image(surface_of(state), entry.size);
     for (auto _ : state) run_sort_iterations(entry.index, CHUNK);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * CHUNK));
 }
 
 void reference(benchmark::State& state) {
-    const EntryInfo& entry = ENTRY_INFO[state.range(0)];
-    make_bench_image(entry.surface, entry.size);
+    const EntryInfo& entry = entry_of(state);
+    make_bench_image(surface_of(state), entry.size);
     std::vector<std::uint32_t> pixels(image_buffer.pixels, image_buffer.pixels + image_geometry.pixel_count);
     std::uint32_t width = image_geometry.width;
     benchmark::DoNotOptimize(width);  // a runtime width, as in the plain loop
@@ -50,8 +56,8 @@ void reference(benchmark::State& state) {
 // The six pixel loads of each iteration at random positions, and nothing
 // else: the floor under any loop that makes these exchanges.
 void six_loads(benchmark::State& state) {
-    const EntryInfo& entry = ENTRY_INFO[state.range(0)];
-    make_bench_image(entry.surface, entry.size);
+    const EntryInfo& entry = entry_of(state);
+    make_bench_image(surface_of(state), entry.size);
     const std::uint32_t w = image_geometry.width;
     const std::uint32_t b = w * (w - 1);
     std::vector<std::uint32_t> positions(3 * CHUNK);
@@ -75,8 +81,7 @@ void six_loads(benchmark::State& state) {
 
 }  // namespace
 
-// Argument: 0 skip red down (256 circle), 1 skip red up (256 circle),
-// 2 retry red down (512 triangle), 3 retry red up (512 triangle).
-BENCHMARK(shipped)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(reference)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK(six_loads)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(shipped)->DenseRange(0, CASE_COUNT - 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(reference)->DenseRange(0, CASE_COUNT - 1)->Unit(benchmark::kMillisecond);
+// The skip entries on the circle, the retry entries on the triangle.
+BENCHMARK(six_loads)->Arg(1 * SURFACE_COUNT + 1)->Arg(3 * SURFACE_COUNT + 3)->Unit(benchmark::kMillisecond);

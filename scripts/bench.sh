@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: natively with Google Benchmark (medians of 5
-# repetitions), then the same benchmarks built for 32-bit and for 64-bit
-# Windows under Wine, each followed there by the sort as the real window
-# shows it (time spent waiting for repaints, the 512 triangle's disorder). The 32-bit build is skipped, with a note, on a host that
-# cannot run 32-bit programs.
+# repetitions, interleaved), then the same benchmarks built for 32-bit and
+# for 64-bit Windows under Wine. Both count the thread's processor time, and
+# each sort case is summed up in a table beside the reference loop measured
+# in the same run. Under Wine the sort as the real window shows it follows
+# (time spent waiting for repaints, the 512 triangle's disorder). The 32-bit
+# build is skipped, with a note, on a host that cannot run 32-bit programs.
 #   scripts/bench.sh [native|win32|win64]   (all three when no argument is given)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +22,8 @@ if [ "$which" = all ] || [ "$which" = native ]; then
   cmake --build --preset native --target huesift_bench
   echo "=== native (x86-64 Linux) ==="
   build/native/bench/huesift_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_min_time=0.5 2>&1 | grep -E '_median|^Run|^---|^Benchmark'
+    --benchmark_enable_random_interleaving=true --benchmark_min_time=0.5 2>&1 |
+    grep -E '_median|^Run|^---|^Benchmark' | python3 scripts/sort_table.py
 fi
 
 windows_bench() {
@@ -31,8 +34,10 @@ windows_bench() {
   local out
   out=$(mktemp)
   # Output goes through a file: Wine's services may hold a pipe open.
-  HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh bash -c \
-    'wine "$1/huesift_bench.exe" && wine "$1/huesift_repaint_share.exe"' - "build/$arch/bench" \
+  HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine "build/$arch/bench/huesift_bench.exe" \
+    >"$out" 2>&1 </dev/null
+  python3 scripts/sort_table.py <"$out"
+  HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine "build/$arch/bench/huesift_repaint_share.exe" \
     >"$out" 2>&1 </dev/null
   cat "$out"
   rm -f "$out"
