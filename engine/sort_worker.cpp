@@ -24,27 +24,28 @@ constexpr std::uint32_t SMALL = 256;
 constexpr std::uint32_t BIG = RETRY_WIDTH;
 constexpr std::uint32_t PASS_COUNT = 3;
 
-// Orders the pair of words at `upper` and `upper + OFFSET` in one channel,
-// without a branch, since the outcome is unpredictable. The pair is exchanged when
-// the channel of the word that belongs below-or-after, `larger`, is greater
-// than that of the other, `smaller` (for red up the upper word is the
-// smaller; otherwise the lower one). A background word's channels are all 0,
-// so it can never be the greater one; only `smaller` needs the surface test,
-// and in the skip variant a background `smaller` compares as all ones, which
-// no channel exceeds, so that pair is never exchanged: exactly the skip rule. The retry variant only ever draws pairs of surface pixels.
+// Orders the pair of words at `upper_word` and `upper_word + OFFSET` in one
+// channel, without a branch, since the outcome is unpredictable. One word of
+// the pair should hold the greater value (for red up the upper one, otherwise
+// the lower one); the pair is exchanged when the other word's channel is
+// greater than its. A background word's channels are all 0, so it can never
+// be the greater one, and only the word that should hold more needs the
+// surface test: in the skip variant a background word there compares as all
+// ones, which no channel exceeds, so that pair is left as it is, exactly the
+// skip rule. The retry variant only ever draws pairs of surface pixels.
 // Relaxed atomic access keeps every word whole for a paint that reads the
 // image meanwhile.
-template <std::uint32_t SHIFT, bool UPPER_IS_SMALLER, bool CHECK, std::int32_t OFFSET>
+template <std::uint32_t SHIFT, bool UPPER_KEEPS_MORE, bool CHECK, std::int32_t OFFSET>
 inline void order_pair(std::uint32_t* upper_word) {
     std::atomic_ref<std::uint32_t> upper(upper_word[0]);
     std::atomic_ref<std::uint32_t> lower(upper_word[OFFSET]);
     const std::uint32_t a = upper.load(std::memory_order_relaxed);
     const std::uint32_t b = lower.load(std::memory_order_relaxed);
-    const std::uint32_t smaller = UPPER_IS_SMALLER ? a : b;
-    const std::uint32_t larger = UPPER_IS_SMALLER ? b : a;
-    std::uint32_t floor = (smaller >> SHIFT) & 0xFF;
-    if (CHECK) floor |= 0u - static_cast<std::uint32_t>(smaller == 0);
-    const std::uint32_t exchange = ((larger >> SHIFT) & 0xFF) > floor;
+    const std::uint32_t keeps_more = UPPER_KEEPS_MORE ? a : b;
+    const std::uint32_t keeps_less = UPPER_KEEPS_MORE ? b : a;
+    std::uint32_t floor = (keeps_more >> SHIFT) & 0xFF;
+    if (CHECK) floor |= 0u - static_cast<std::uint32_t>(keeps_more == 0);
+    const std::uint32_t exchange = ((keeps_less >> SHIFT) & 0xFF) > floor;
     // A select here would be compiled as a branch; the mask keeps it out.
     const std::uint32_t flip = (a ^ b) & (0u - exchange);
     upper.store(a ^ flip, std::memory_order_relaxed);
