@@ -154,15 +154,19 @@ void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
 template <bool RED_DOWN, bool BOUNDED>
 void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
     std::uint32_t* const pixels = image_buffer.pixels;
-    auto* draws = new RetryDraws;  // some 20 KB beside its table: kept off the thread's stack
+    auto* draws = new RetryDraws;  // over 10 KB: kept off the thread's stack
     open_retry_draws(*draws, pixels);
-    DrawCursor completed{0, draws->stream.first_index};
+    DrawCursor completed{0, draws->stream.first_index};  // the generator after the last iteration run
+    std::uint32_t next = 0;                              // the first ready iteration not yet run
+    auto settle = [&] {
+        if (next > 0) completed = DrawCursor{draws->stream.block, draws->ready[next - 1].end_index};
+    };
 
     Pacing pacing(entry);
     std::uint64_t done = 0;
-    std::uint32_t next = 0;  // the first ready iteration not yet run
     while (BOUNDED ? done < limit : keep_running()) {
         if (next == draws->ready_count) {
+            settle();
             resolve_next_block(*draws, completed.block);
             next = 0;
             continue;
@@ -170,9 +174,9 @@ void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
         const KeptIteration& iteration = draws->ready[next++];
         pacing.step();
         run_passes<true, RED_DOWN, BIG>(pixels, iteration.red, iteration.blue, iteration.green);
-        completed = DrawCursor{draws->stream.block, iteration.end_index};
         ++done;
     }
+    settle();
 
     run_state.iteration_counter[entry] = pacing.counter_after(done);
     close_draw_stream(draws->stream, completed);
