@@ -90,7 +90,7 @@ struct Pacing {
         }
         --until_tick;
     }
-    std::uint16_t counter_after(std::uint64_t iterations) const {
+    std::uint16_t counter_after(std::uint32_t iterations) const {
         return static_cast<std::uint16_t>(first_counter + iterations);
     }
 };
@@ -102,7 +102,7 @@ inline bool keep_running() { return run_state.running.load(std::memory_order_rel
 // iterations are simply the next three words of the current block. Nothing is
 // drawn ahead, so the generator ends exactly where the last iteration left it.
 template <bool RED_DOWN, bool BOUNDED>
-void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
+void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     constexpr std::uint32_t W = SMALL;
     static_assert(W * (W - 1) == DRAW_BOUND_SMALL);
     std::uint32_t* const pixels = image_buffer.pixels;
@@ -125,7 +125,7 @@ void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
     auto column_ok = [](std::uint32_t r) { return (r & (W - 1)) != 0; };
 
     Pacing pacing(entry);
-    std::uint64_t done = 0;
+    std::uint32_t done = 0;  // wraps in a worker, which needs only its count modulo 65,536
     while (BOUNDED ? done < limit : keep_running()) {
         pacing.step();
         std::uint32_t red, blue, green;
@@ -152,7 +152,7 @@ void skip_loop(SortEntryIndex entry, std::uint64_t limit) {
 // whole iterations, the second runs them in order. The generator is put back
 // after the last iteration run, whatever was resolved beyond it.
 template <bool RED_DOWN, bool BOUNDED>
-void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
+void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
     std::uint32_t* const pixels = image_buffer.pixels;
     auto* draws = new RetryDraws;  // over 10 KB: kept off the thread's stack
     open_retry_draws(*draws, pixels);
@@ -163,7 +163,7 @@ void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
     };
 
     Pacing pacing(entry);
-    std::uint64_t done = 0;
+    std::uint32_t done = 0;  // wraps in a worker, which needs only its count modulo 65,536
     while (BOUNDED ? done < limit : keep_running()) {
         if (next == draws->ready_count) {
             settle();
@@ -184,7 +184,7 @@ void retry_loop(SortEntryIndex entry, std::uint64_t limit) {
 }
 
 template <bool BOUNDED>
-void run_entry(SortEntryIndex entry, std::uint64_t limit) {
+void run_entry(SortEntryIndex entry, std::uint32_t limit) {
     switch (entry) {
     case SORT_SKIP_RED_DOWN: skip_loop<true, BOUNDED>(entry, limit); break;
     case SORT_SKIP_RED_UP: skip_loop<false, BOUNDED>(entry, limit); break;
@@ -212,6 +212,11 @@ WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_directio
 }
 
 void run_sort_iterations(SortEntryIndex entry, std::uint64_t iterations) {
-    if (iterations == 0) return;
-    run_entry<true>(entry, iterations);
+    // The loops count in 32 bits, which a 32-bit build does in one register;
+    // runs in pieces continue exactly where the last one stopped.
+    while (iterations > 0) {
+        const std::uint32_t piece = iterations > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(iterations);
+        run_entry<true>(entry, piece);
+        iterations -= piece;
+    }
 }
