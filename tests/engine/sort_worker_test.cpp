@@ -310,3 +310,36 @@ TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
         }
     }
 }
+
+TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration) {
+    // A worker stopped at an arbitrary moment must end between two
+    // iterations: some number of plain iterations gives its pixels and its
+    // generator exactly, and its entry's counter moved on by that number.
+    sort_settings.refresh_interval.store(REFRESH_MORE);
+    for (const EntryCase& entry : ENTRIES) {
+        for (DrawKernelPath path : runnable_paths()) {
+            SCOPED_TRACE(testing::Message() << "entry " << entry.index << " path " << path);
+            ASSERT_TRUE(force_draw_path(path));
+            ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, entry.size, 12));
+            std::vector<std::uint32_t> expected = snapshot_pixels();
+            const RandomSource seeded = random_source;
+            const std::uint16_t counter_before = run_state.iteration_counter[entry.index];
+            install_ui_harness();
+            start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
+            EXPECT_EQ(serve_repaints(1, 60000), 1);
+            stop_worker();
+            const RandomSource worker_end = random_source;
+
+            random_source = seeded;
+            std::uint64_t n = 0;
+            while (!same_source(random_source, worker_end) && n < 50000000) {
+                reference_sort(expected, entry.size, entry.retry, entry.red_down, 1);
+                ++n;
+            }
+            ASSERT_TRUE(same_source(random_source, worker_end)) << "the generator stopped inside an iteration";
+            EXPECT_GT(n, 0u);
+            EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+            EXPECT_EQ(run_state.iteration_counter[entry.index], static_cast<std::uint16_t>(counter_before + n));
+        }
+    }
+}
