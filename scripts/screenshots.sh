@@ -17,7 +17,7 @@ cmake --build --preset $arch --target huesift huesift_screenshots
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 HUESIFT_XVFB=1 HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
-  "$root/build/$arch/tests/e2e/huesift_screenshots.exe" \
+  "$root/build/$arch/tools/huesift_screenshots.exe" \
   "$root/build/$arch/shell/huesift.exe" "$work/circle.ppm" "$work/triangle.ppm"
 
 mkdir -p docs

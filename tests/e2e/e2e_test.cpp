@@ -11,8 +11,9 @@
 
 #include "resources/resource_ids.h"
 #include "tests/e2e/expected_surface.h"
-#include "tests/e2e/huesift_process.h"
-#include "tests/e2e/screen_picture.h"
+#include "tools/driving/huesift_process.h"
+#include "tools/driving/options_driving.h"
+#include "tools/driving/screen_picture.h"
 
 namespace {
 
@@ -36,38 +37,14 @@ protected:
 
     // Waits for a picture that `accept` takes; the last one read otherwise.
     template <typename Accept>
-    Picture wait_for_picture(Accept accept, int bound_ms = E2E_WAIT_BOUND_MS)
+    Picture wait_for_picture(Accept accept, int bound_ms = DRIVE_WAIT_BOUND_MS)
     {
         Picture picture;
         wait_until([&] { return accept(picture = capture_client(huesift.window)); }, bound_ms);
         return picture;
     }
 
-    // Opens Options, clicks the buttons, presses OK and answers the restart
-    // notice; gives the notice's text ("" when none came).
-    std::string set_options(std::initializer_list<int> buttons)
-    {
-        command(IDM_OPTIONS);
-        HWND dialog = nullptr;
-        if (!wait_until([&] { return (dialog = find_dialog_of(huesift, "Options...")) != nullptr; })) return "";
-        for (int id : buttons) SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        HWND notice = nullptr;
-        if (!wait_until([&] { return (notice = find_dialog_of(huesift, "Changed parameter(s)...")) != nullptr; })) {
-            return "";
-        }
-        char text[128] = {};
-        for (HWND child = GetWindow(notice, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            char class_name[16] = {};
-            GetClassNameA(child, class_name, sizeof(class_name));
-            if (lstrcmpiA(class_name, "Static") == 0 && GetWindowTextLengthA(child) > 0) {
-                GetWindowTextA(child, text, sizeof(text));
-            }
-        }
-        SendMessageA(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
-        wait_until([&] { return !IsWindow(notice); });
-        return text;
-    }
+    std::string set_options(std::initializer_list<int> buttons) { return choose_options(huesift, buttons); }
 };
 
 // Sorting has shown a picture: most of the square is coloured.

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "tests/e2e/huesift_process.h"
-#include "tests/e2e/screen_picture.h"
+#include "tools/driving/huesift_process.h"
+#include "tools/driving/options_driving.h"
+#include "tools/driving/screen_picture.h"
 
 namespace {
 
@@ -61,21 +62,6 @@ bool save_window(HWND window, const char* path)
     return std::fclose(out) == 0;
 }
 
-bool choose_options(const HuesiftProcess& huesift, std::initializer_list<int> buttons)
-{
-    PostMessageA(huesift.window, WM_COMMAND, IDM_OPTIONS, 0);
-    HWND dialog = nullptr;
-    if (!wait_until([&] { return (dialog = find_dialog_of(huesift, "Options...")) != nullptr; })) return false;
-    for (int id : buttons) SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    HWND notice = nullptr;
-    if (!wait_until([&] { return (notice = find_dialog_of(huesift, "Changed parameter(s)...")) != nullptr; })) {
-        return false;
-    }
-    SendMessageA(GetDlgItem(notice, IDOK), BM_CLICK, 0, 0);
-    return wait_until([&] { return !IsWindow(notice); });
-}
-
 bool sort_and_save(const HuesiftProcess& huesift, const char* path)
 {
     PostMessageA(huesift.window, WM_COMMAND, IDM_START, 0);
@@ -104,7 +90,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool done = sort_and_save(huesift, argv[2]) &&
-                      choose_options(huesift, {IDC_SIZE_BIG, IDC_SURFACE_TRIANGLE}) &&
+                      !choose_options(huesift, {IDC_SIZE_BIG, IDC_SURFACE_TRIANGLE}).empty() &&
                       sort_and_save(huesift, argv[3]);
     PostMessageA(huesift.window, WM_COMMAND, IDM_EXIT, 0);
     DWORD exit_code = 1;

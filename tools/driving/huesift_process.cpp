@@ -1,4 +1,4 @@
-#include "tests/e2e/huesift_process.h"
+#include "tools/driving/huesift_process.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ bool start_huesift(const std::string& program, HuesiftProcess& process)
 
 bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code)
 {
-    if (WaitForSingleObject(process.info.hProcess, E2E_WAIT_BOUND_MS) != WAIT_OBJECT_0) return false;
+    if (WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS) != WAIT_OBJECT_0) return false;
     return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
 }
 
@@ -65,7 +65,7 @@ void close_huesift(HuesiftProcess& process)
     if (!process.info.hProcess) return;
     if (WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process.info.hProcess, 1);
-        WaitForSingleObject(process.info.hProcess, E2E_WAIT_BOUND_MS);
+        WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS);
     }
     CloseHandle(process.info.hThread);
     CloseHandle(process.info.hProcess);

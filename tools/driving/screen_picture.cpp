@@ -1,4 +1,4 @@
-#include "tests/e2e/screen_picture.h"
+#include "tools/driving/screen_picture.h"
 
 #include <unordered_map>
 

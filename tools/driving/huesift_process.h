@@ -6,7 +6,7 @@
 
 #include <string>
 
-inline constexpr int E2E_WAIT_BOUND_MS = 60000;
+inline constexpr int DRIVE_WAIT_BOUND_MS = 60000;
 
 struct HuesiftProcess {
     PROCESS_INFORMATION info = {};
@@ -29,7 +29,7 @@ HWND find_dialog_of(const HuesiftProcess& process, const char* caption);
 // Polls `condition` every few milliseconds until it holds; false when
 // `bound_ms` passed first.
 template <typename Condition>
-bool wait_until(Condition condition, int bound_ms = E2E_WAIT_BOUND_MS)
+bool wait_until(Condition condition, int bound_ms = DRIVE_WAIT_BOUND_MS)
 {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bound_ms);
     while (!condition()) {
