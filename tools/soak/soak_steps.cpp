@@ -25,7 +25,7 @@ constexpr int MAX_INTERFERENCE_DELAY_MS = 8;
 enum Step { START, TOGGLE, OPTIONS, HELP, STOP_WITH_INTERFERENCE, EXIT, CLOSE_BOX };
 // Relative weights: ending is rare, so that each process lives through
 // enough commands for its memory to be compared.
-constexpr double STEP_WEIGHTS[] = {22, 22, 20, 8, 27, 0.5, 0.5};
+constexpr double STEP_WEIGHTS[] = {22, 22, 20, 8, 27, 0.2, 0.2};
 
 int below(std::mt19937& random, int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
 
@@ -56,10 +56,20 @@ void run_dialog_command(const HuesiftProcess& process, WORD id, const char* capt
     HWND dialog = nullptr;
     wait_until([&] { return finished || (dialog = find_dialog_of(process, caption)) != nullptr; });
     if (dialog) answer(dialog);
-    wait_until([&] {
-        if (HWND notice = find_dialog_of(process, NOTICE_CAPTION)) press_button(notice, IDOK);
-        return finished.load();
-    });
+    // A command sent while a stop was waiting is held back and runs later,
+    // so its send returns at once and its dialog opens afterwards; and a
+    // dialog held back earlier may open under the restart notice. So once the
+    // command has had its time, every dialog of the program is answered
+    // until the command is over.
+    const ULONGLONG answered_at = GetTickCount64();
+    wait_until(
+        [&] {
+            if (HWND notice = find_dialog_of(process, NOTICE_CAPTION)) press_button(notice, IDOK);
+            if (finished) return true;
+            if (GetTickCount64() - answered_at > ANSWER_BOUND_MS) close_stray_dialogs(process);
+            return false;
+        },
+        DRIVE_WAIT_BOUND_MS);
     sender.join();
 }
 
@@ -92,7 +102,9 @@ bool stop_with_interference(const HuesiftProcess& process, std::mt19937& random)
 {
     const WORD stopping = below(random, 2) == 0 ? IDM_START : IDM_TOGGLE_ROTATION;
     const int delay_ms = below(random, MAX_INTERFERENCE_DELAY_MS + 1);
-    const int pick = below(random, 40);
+    // A close is rare, so that each run of the program lives long enough to
+    // be measured after its warm-up.
+    const int pick = below(random, 200);
     const bool close = pick == 0;
     const UINT message = close ? WM_CLOSE : WM_COMMAND;
     const WPARAM wparam = close ? 0 : (pick % 2 == 0 ? IDM_START : IDM_TOGGLE_ROTATION);
