@@ -4,6 +4,24 @@ namespace {
 
 constexpr const char* WINDOW_CLASS = "MYHUESIFT";
 
+bool belongs_to(HWND window, DWORD process_id)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    return owner == process_id;
+}
+
+HWND find_main_window(DWORD process_id)
+{
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, WINDOW_CLASS, nullptr))) {
+        if (belongs_to(found, process_id) && IsWindowVisible(found)) return found;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 // Under Wine the build hands over a Unix path; Wine's kernel32 turns it into
 // a path Windows programs can start.
 std::wstring windows_path(const std::string& path)
@@ -22,24 +40,6 @@ std::wstring windows_path(const std::string& path)
     for (std::size_t i = 0; i < path.size(); ++i) wide[i] = static_cast<unsigned char>(path[i]);
     return wide;
 }
-
-bool belongs_to(HWND window, DWORD process_id)
-{
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    return owner == process_id;
-}
-
-HWND find_main_window(DWORD process_id)
-{
-    HWND found = nullptr;
-    while ((found = FindWindowExA(nullptr, found, WINDOW_CLASS, nullptr))) {
-        if (belongs_to(found, process_id) && IsWindowVisible(found)) return found;
-    }
-    return nullptr;
-}
-
-}  // namespace
 
 bool start_huesift(const std::string& program, HuesiftProcess& process)
 {

@@ -13,6 +13,10 @@ struct HuesiftProcess {
     HWND window = nullptr;
 };
 
+// A program's path as Windows programs take it: under Wine a Unix path is
+// turned into a drive path.
+std::wstring windows_path(const std::string& path);
+
 // Starts `program` and waits for its main window (class "MYHUESIFT"). False
 // when it cannot be started or shows no window within the bound.
 bool start_huesift(const std::string& program, HuesiftProcess& process);

@@ -1,0 +1,92 @@
+// The command lines Windows gives a screensaver, read in-process, and the
+// placement of the image; then huesift.scr started with arguments it does
+// not know.
+#include <gtest/gtest.h>
+
+#include "screensaver/saver_arguments.h"
+#include "screensaver/saver_placement.h"
+#include "tests/screensaver/saver_process.h"
+
+namespace {
+
+struct ArgumentCase {
+    const char* arguments;
+    SaverMode mode;
+    std::uintptr_t window;
+};
+
+TEST(SaverArguments, ReadsEveryFormWindowsUses)
+{
+    const ArgumentCase cases[] = {
+        {"", SAVER_SETTINGS, 0},         {"  ", SAVER_SETTINGS, 0},       {"/c", SAVER_SETTINGS, 0},
+        {"-C", SAVER_SETTINGS, 0},       {"/c:1234", SAVER_SETTINGS, 1234}, {"/c 77", SAVER_SETTINGS, 77},
+        {"/s", SAVER_FULL_SCREEN, 0},    {"/S", SAVER_FULL_SCREEN, 0},    {"-s", SAVER_FULL_SCREEN, 0},
+        {" /s ", SAVER_FULL_SCREEN, 0},  {"/s:5", SAVER_FULL_SCREEN, 0},  {"/p 1234", SAVER_PREVIEW, 1234},
+        {"/p:1234", SAVER_PREVIEW, 1234}, {"-P  99", SAVER_PREVIEW, 99},
+    };
+    for (const ArgumentCase& c : cases) {
+        const SaverCommand command = parse_saver_arguments(c.arguments);
+        EXPECT_EQ(command.mode, c.mode) << '"' << c.arguments << '"';
+        EXPECT_EQ(command.window, c.window) << '"' << c.arguments << '"';
+    }
+    EXPECT_EQ(parse_saver_arguments(nullptr).mode, SAVER_SETTINGS);
+}
+
+TEST(SaverArguments, RefusesWhatItDoesNotKnow)
+{
+    for (const char* arguments : {"/x", "/a", "s", "/", "/save", "/p", "/p:", "/p 0", "/p abc", "/p 12x",
+                                  "/p 99999999999999999999999", "/s now", "/c:owner", "/p -5"}) {
+        EXPECT_EQ(parse_saver_arguments(arguments).mode, SAVER_INVALID) << '"' << arguments << '"';
+    }
+}
+
+TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres)
+{
+    const Placement screen = place_image(1280, 1024, 256);
+    EXPECT_EQ(screen.factor, 4);
+    EXPECT_EQ(screen.side, 1024);
+    EXPECT_EQ(screen.left, 128);
+    EXPECT_EQ(screen.top, 0);
+
+    const Placement wide = place_image(1920, 1080, 512);
+    EXPECT_EQ(wide.factor, 2);
+    EXPECT_EQ(wide.left, 448);
+    EXPECT_EQ(wide.top, 28);
+
+    const Placement exact = place_image(512, 512, 512);
+    EXPECT_EQ(exact.factor, 1);
+    EXPECT_EQ(exact.left, 0);
+
+    // Too small for the image even once: shrunk to the shorter side.
+    const Placement preview = place_image(152, 112, 256);
+    EXPECT_EQ(preview.factor, 0);
+    EXPECT_EQ(preview.side, 112);
+    EXPECT_EQ(preview.left, 20);
+    EXPECT_EQ(preview.top, 0);
+
+    EXPECT_EQ(place_image(0, 100, 256).side, 0);
+    EXPECT_EQ(place_image(100, 100, 0).side, 0);
+}
+
+// Unknown switches, and a preview without a window to draw in, end at once
+// with code 2 and show nothing.
+TEST(SaverArguments, UnknownArgumentsEndWithCode2AndNoWindow)
+{
+    for (const char* arguments : {"/x", "/p", "/p 0", "/p 123456789", "/p:notawindow", "--help"}) {
+        SCOPED_TRACE(arguments);
+        SaverProcess saver;
+        ASSERT_TRUE(start_saver(arguments, saver));
+        DWORD exit_code = 99;
+        bool window_seen = false;
+        wait_until([&] {
+            window_seen = window_seen || find_saver_window(saver) || find_dialog_of_saver(saver);
+            return !saver_still_running(saver);
+        });
+        EXPECT_TRUE(wait_for_saver_exit(saver, exit_code, 0));
+        EXPECT_EQ(exit_code, 2u);
+        EXPECT_FALSE(window_seen);
+        close_saver(saver);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// huesift.scr /c (and with no argument): the program's Options dialog over
+// the settings saved per user; OK saves, Cancel keeps, and damaged values
+// give their defaults one by one.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "screensaver/saver_settings.h"
+#include "tests/screensaver/saver_process.h"
+
+namespace {
+
+using SavedValues = std::map<std::string, DWORD>;
+
+// The DWORD values under the settings key; the map leaves out anything else.
+SavedValues read_saved()
+{
+    SavedValues values;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return values;
+    for (const char* name : {VALUE_SURFACE, VALUE_ROTATION_SPEED, VALUE_IMAGE_SIZE, VALUE_SCREEN_REFRESHES,
+                             VALUE_RED_DIRECTION}) {
+        DWORD type = 0, value = 0, size = sizeof(value);
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
+            type == REG_DWORD) {
+            values[name] = value;
+        }
+    }
+    RegCloseKey(key);
+    return values;
+}
+
+void write_raw(HKEY key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+}
+
+class SaverSettings : public ::testing::Test {
+protected:
+    SaverProcess saver;
+    HWND dialog = nullptr;
+
+    void SetUp() override { delete_saved_settings(); }
+    void TearDown() override
+    {
+        close_saver(saver);
+        delete_saved_settings();
+    }
+
+    void open_dialog(const std::string& arguments)
+    {
+        ASSERT_TRUE(start_saver(arguments, saver));
+        ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of_saver(saver, "Options...")) != nullptr; }));
+    }
+
+    bool checked(int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+    void click(int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+    // Presses a button that closes the dialog; the settings page then ends
+    // with code 0.
+    void close_with(int id)
+    {
+        click(id);
+        DWORD exit_code = 99;
+        ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
+        EXPECT_EQ(exit_code, 0u);
+        close_saver(saver);
+    }
+};
+
+TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun)
+{
+    open_dialog("/c");
+    EXPECT_TRUE(checked(IDC_SURFACE_CIRCLE));
+    EXPECT_TRUE(checked(IDC_SIZE_SMALL));
+    click(IDC_SURFACE_SQUARE);
+    click(IDC_SIZE_BIG);
+    click(IDC_SPEED_3);
+    close_with(IDOK);
+
+    const SavedValues expected = {{VALUE_SURFACE, 100},
+                                  {VALUE_ROTATION_SPEED, 32},
+                                  {VALUE_IMAGE_SIZE, 512},
+                                  {VALUE_SCREEN_REFRESHES, 16},
+                                  {VALUE_RED_DIRECTION, 0}};
+    EXPECT_EQ(read_saved(), expected);
+
+    // No argument at all also opens the settings, now showing what was saved.
+    open_dialog("");
+    EXPECT_TRUE(checked(IDC_SURFACE_SQUARE));
+    EXPECT_TRUE(checked(IDC_SIZE_BIG));
+    EXPECT_TRUE(checked(IDC_SPEED_3));
+    EXPECT_TRUE(checked(IDC_REFRESH_LESS));
+    EXPECT_TRUE(checked(IDC_RED_UP));
+    close_with(IDCANCEL);
+}
+
+TEST_F(SaverSettings, CancelChangesNothing)
+{
+    open_dialog("/c:0");
+    click(IDC_RED_DOWN);
+    close_with(IDOK);
+    const SavedValues saved = read_saved();
+    ASSERT_EQ(saved.at(VALUE_RED_DIRECTION), 1u);
+
+    open_dialog("/c");
+    click(IDC_SURFACE_TORUS);
+    click(IDC_REFRESH_MORE);
+    click(IDC_RED_UP);
+    close_with(IDCANCEL);
+    EXPECT_EQ(read_saved(), saved);
+}
+
+TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const char text[] = "100";
+    const WORD short_value = 16;
+    const DWORD bad_size = 300, refresh_more = 4, red_down = 1;
+    write_raw(key, VALUE_SURFACE, REG_SZ, text, sizeof(text));                          // wrong type
+    write_raw(key, VALUE_ROTATION_SPEED, REG_BINARY, &short_value, sizeof(short_value));  // wrong size
+    write_raw(key, VALUE_IMAGE_SIZE, REG_DWORD, &bad_size, sizeof(bad_size));             // no such code
+    write_raw(key, VALUE_SCREEN_REFRESHES, REG_DWORD, &refresh_more, sizeof(refresh_more));
+    write_raw(key, VALUE_RED_DIRECTION, REG_DWORD, &red_down, sizeof(red_down));
+    RegCloseKey(key);
+
+    open_dialog("/c");
+    EXPECT_TRUE(checked(IDC_SURFACE_CIRCLE));
+    EXPECT_TRUE(checked(IDC_SPEED_1_FASTEST));
+    EXPECT_TRUE(checked(IDC_SIZE_SMALL));
+    EXPECT_TRUE(checked(IDC_REFRESH_MORE));
+    EXPECT_TRUE(checked(IDC_RED_DOWN));
+    EXPECT_FALSE(checked(IDC_SURFACE_SQUARE));
+    close_with(IDCANCEL);
+}
+
+}  // namespace
