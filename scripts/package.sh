@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the release folder dist/: the 32-bit program (the product) and its
-# 64-bit twin, both statically linked, the README, and SHA256SUMS so that a
+# 64-bit twin, each with its screensaver huesift.scr, all statically linked, the README, and SHA256SUMS so that a
 # user can check what they downloaded (sha256sum -c SHA256SUMS in dist/).
 #   scripts/package.sh
 set -euo pipefail
@@ -10,16 +10,18 @@ cd "$root"
 bash scripts/setup.sh
 for arch in win32 win64; do
   cmake --preset $arch >/dev/null
-  cmake --build --preset $arch --target huesift
+  cmake --build --preset $arch --target huesift huesift_scr
 done
 
 rm -rf dist
 mkdir -p dist/win32 dist/win64
 cp build/win32/shell/huesift.exe dist/win32/
 cp build/win64/shell/huesift.exe dist/win64/
+cp build/win32/screensaver/huesift.scr dist/win32/
+cp build/win64/screensaver/huesift.scr dist/win64/
 cp README.md dist/
-x86_64-w64-mingw32-strip dist/win64/huesift.exe
-i686-w64-mingw32-strip dist/win32/huesift.exe
+x86_64-w64-mingw32-strip dist/win64/huesift.exe dist/win64/huesift.scr
+i686-w64-mingw32-strip dist/win32/huesift.exe dist/win32/huesift.scr
 (cd dist && find . -type f ! -name SHA256SUMS | sort | sed 's|^\./||' | xargs sha256sum >SHA256SUMS)
 (cd dist && sha256sum --quiet -c SHA256SUMS)
 echo "dist/:"
