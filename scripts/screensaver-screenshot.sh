@@ -15,7 +15,7 @@ cmake --build --preset $arch --target huesift_scr saver_screenshot
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 HUESIFT_XVFB=1 HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
-  "$root/build/$arch/tests/screensaver/saver_screenshot.exe" \
+  "$root/build/$arch/tools/saver_screenshot.exe" \
   "$root/build/$arch/screensaver/huesift.scr" "$work/screensaver.ppm"
 
 mkdir -p docs

@@ -5,7 +5,7 @@
 
 #include "screensaver/saver_arguments.h"
 #include "screensaver/saver_placement.h"
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "screensaver/saver_painting.h"
 #include "screensaver/saver_window.h"
 #include "shell/platform_services.h"
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "resources/resource_ids.h"
 #include "screensaver/saver_settings.h"
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ protected:
 
     // Waits for two pictures in a row that `between` accepts.
     template <typename Between>
-    bool wait_for_change(int side, Between between, int bound_ms = E2E_WAIT_BOUND_MS)
+    bool wait_for_change(int side, Between between, int bound_ms = DRIVE_WAIT_BOUND_MS)
     {
         std::vector<int> before = indices(side);
         return wait_until(
@@ -158,7 +158,7 @@ TEST_F(SaverShow, ATremorOfThePointerKeepsItAndARealMoveEndsIt)
     move_pointer(POINTER_X + 2, POINTER_Y + 1);
     // Once the screensaver has taken every input waiting for it, it must
     // still be there and still be drawing.
-    ASSERT_EQ(WaitForInputIdle(saver.info.hProcess, E2E_WAIT_BOUND_MS), 0u);
+    ASSERT_EQ(WaitForInputIdle(saver.info.hProcess, DRIVE_WAIT_BOUND_MS), 0u);
     EXPECT_TRUE(wait_until([&] {
         const std::vector<int> before = indices(SMALL);
         return before != indices(SMALL);

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 int main(int argc, char** argv)
 {

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 namespace {
 

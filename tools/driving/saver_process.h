@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/huesift_process.h"
-#include "tests/e2e/screen_picture.h"
+#include "tools/driving/huesift_process.h"
+#include "tools/driving/screen_picture.h"
 
 // Set by the test program's entry: the path of huesift.scr.
 extern std::string saver_program;
@@ -33,7 +33,7 @@ HWND find_saver_window(const SaverProcess& process, HWND parent = nullptr);
 HWND find_dialog_of_saver(const SaverProcess& process, const char* caption = nullptr);
 
 // Waits for the end of the process and gives its exit code; false on timeout.
-bool wait_for_saver_exit(const SaverProcess& process, DWORD& exit_code, DWORD bound_ms = E2E_WAIT_BOUND_MS);
+bool wait_for_saver_exit(const SaverProcess& process, DWORD& exit_code, DWORD bound_ms = DRIVE_WAIT_BOUND_MS);
 
 bool saver_still_running(const SaverProcess& process);
 

@@ -1,4 +1,4 @@
-#include "tests/screensaver/saver_process.h"
+#include "tools/driving/saver_process.h"
 
 #include <array>
 
@@ -75,7 +75,7 @@ void close_saver(SaverProcess& process)
     if (!process.info.hProcess) return;
     if (saver_still_running(process)) {
         TerminateProcess(process.info.hProcess, 1);
-        WaitForSingleObject(process.info.hProcess, E2E_WAIT_BOUND_MS);
+        WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS);
     }
     CloseHandle(process.info.hThread);
     CloseHandle(process.info.hProcess);
