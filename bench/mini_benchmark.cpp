@@ -121,7 +121,8 @@ int main(int argc, char** argv) {
         for (std::int64_t arg : bench->args) cases.push_back({bench.get(), arg, true, {}});
     }
     std::erase_if(cases, [&](const benchmark::Case& c) { return case_name(c).find(filter) == std::string::npos; });
-    std::printf("Huesift benchmarks (processor time, median of %d runs of about 0.5 s each, taken in turn)\n", benchmark::REPETITIONS);
+    std::printf("Huesift benchmarks (processor time, median of %d runs of about 0.5 s each, taken in turn)\n",
+                benchmark::REPETITIONS);
     std::fflush(stdout);
     for (int i = 0; i < benchmark::REPETITIONS; ++i)
         for (auto& c : cases) c.samples.push_back(benchmark::run_once(c.bench->function, c.arg));

@@ -80,6 +80,6 @@ inline void DoNotOptimize(T const& value) {
 
 #define HUESIFT_BENCH_CONCAT2(a, b) a##b
 #define HUESIFT_BENCH_CONCAT(a, b) HUESIFT_BENCH_CONCAT2(a, b)
-#define BENCHMARK(function)                                                           \
+#define BENCHMARK(function)                                                              \
     static ::benchmark::Benchmark* HUESIFT_BENCH_CONCAT(bench_registration_, __LINE__) = \
         ::benchmark::register_benchmark(#function, function)

@@ -26,16 +26,14 @@ constexpr double DISORDER_TIMES_S[] = {0.5, 2.0, 5.0};
 std::atomic<long long> waited_ns{0};
 
 // The shell's repaint, timed on the worker's side.
-void timed_repaint()
-{
+void timed_repaint() {
     const auto begin = Clock::now();
     repaint_main_window();
     waited_ns += std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - begin).count();
 }
 
 // Keeps the window's messages flowing until `until`.
-void pump_until(Clock::time_point until)
-{
+void pump_until(Clock::time_point until) {
     MSG message;
     while (Clock::now() < until) {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
@@ -43,8 +41,7 @@ void pump_until(Clock::time_point until)
     }
 }
 
-void start_sort(std::int32_t size, SurfaceKind surface, std::int32_t refresh)
-{
+void start_sort(std::int32_t size, SurfaceKind surface, std::int32_t refresh) {
     sort_settings.image_size = size;
     sort_settings.surface = surface;
     // As the Options dialog does, the counter restarts with a new interval.
@@ -55,8 +52,7 @@ void start_sort(std::int32_t size, SurfaceKind surface, std::int32_t refresh)
 
 }  // namespace
 
-int main()
-{
+int main() {
     if (!create_main_window(GetModuleHandleA(nullptr))) return 1;
     ShowWindow(main_window, SW_SHOW);
     set_repaint_hook(timed_repaint);
@@ -70,8 +66,7 @@ int main()
             const auto begin = Clock::now();
             pump_until(begin + SHARE_RUN);
             stop_worker();
-            const double elapsed =
-                std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - begin).count();
+            const double elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - begin).count();
             std::printf("  %d, %-13s %5.1f%%\n", size, refresh == REFRESH_LESS ? "Less (faster)" : "More (slower)",
                         100.0 * static_cast<double>(waited_ns.load()) / elapsed);
         }
@@ -82,8 +77,8 @@ int main()
     const auto started = Clock::now();
     for (double at : DISORDER_TIMES_S) {
         pump_until(started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(at)));
-        const Disorder disorder = measure_disorder(image_buffer.pixels, image_geometry.width,
-                                                   image_geometry.height, sort_settings.red_direction);
+        const Disorder disorder = measure_disorder(image_buffer.pixels, image_geometry.width, image_geometry.height,
+                                                   sort_settings.red_direction);
         std::printf("  %.1f s: %.3f%%\n", at, 100.0 * disorder.red);
     }
     DestroyWindow(main_window);

@@ -45,9 +45,12 @@ bool has_avx2() {
 
 const DrawKernels& choose_draw_kernels() {
     switch (forced_path) {
-    case DRAW_PATH_BASELINE: return BASELINE;
-    case DRAW_PATH_AVX2: return AVX2;
-    case DRAW_PATH_AUTOMATIC: break;
+        case DRAW_PATH_BASELINE:
+            return BASELINE;
+        case DRAW_PATH_AVX2:
+            return AVX2;
+        case DRAW_PATH_AUTOMATIC:
+            break;
     }
     return has_avx2() ? AVX2 : BASELINE;
 }

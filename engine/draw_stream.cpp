@@ -30,8 +30,7 @@ const std::uint32_t* next_draw_block(DrawStream& stream, std::uint32_t keep) {
 }
 
 void close_draw_stream(const DrawStream& stream, DrawCursor position) {
-    const std::uint32_t* words =
-        stream.block - position.block <= 1 ? stream.raw[position.block & 1] : stream.saved;
+    const std::uint32_t* words = stream.block - position.block <= 1 ? stream.raw[position.block & 1] : stream.saved;
     std::memcpy(random_source.state, words, sizeof(random_source.state));
     random_source.left = static_cast<std::int32_t>(RANDOM_STATE_WORDS - position.index);
     random_source.next = static_cast<std::int32_t>(position.index);

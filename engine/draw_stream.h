@@ -18,8 +18,8 @@ struct DrawStream {
     std::uint32_t raw[2][RANDOM_STATE_WORDS];  // blocks n and n - 1, untempered, in slot n & 1
     std::uint32_t saved[RANDOM_STATE_WORDS];   // an older block that a cursor still needs
     std::uint32_t saved_block = 0xFFFFFFFF;
-    std::uint32_t block = 0;        // the newest block
-    std::uint32_t first_index = 0;  // words of block 0 drawn before the stream opened
+    std::uint32_t block = 0;               // the newest block
+    std::uint32_t first_index = 0;         // words of block 0 drawn before the stream opened
     const DrawKernels* kernels = nullptr;  // chosen when the stream opens
 };
 

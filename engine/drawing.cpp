@@ -53,8 +53,8 @@ Bitmap* create_dib_section(const ImageHeader& header, std::uint32_t** bits) {
     *bits = nullptr;
     const std::int32_t width = header.width;
     const std::int32_t height = header.height < 0 ? -header.height : header.height;
-    if (header.size != sizeof(ImageHeader) - sizeof(header.masks) || header.bit_count != 32 ||
-        width <= 0 || height <= 0)
+    if (header.size != sizeof(ImageHeader) - sizeof(header.masks) || header.bit_count != 32 || width <= 0 ||
+        height <= 0)
         return nullptr;
     void* block = allocate_zeroed(sizeof(Bitmap), ALLOC_BITMAP);
     if (!block) return nullptr;
@@ -62,8 +62,7 @@ Bitmap* create_dib_section(const ImageHeader& header, std::uint32_t** bits) {
     bitmap->width = width;
     bitmap->height = height;
     bitmap->bits = static_cast<std::uint32_t*>(allocate_zeroed(
-        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(std::uint32_t),
-        ALLOC_BITMAP_BITS));
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * sizeof(std::uint32_t), ALLOC_BITMAP_BITS));
     *bits = bitmap->bits;
     return bitmap;
 }
@@ -106,10 +105,8 @@ void draw_ellipse(DrawingContext* context, int left, int top, int right, int bot
             if (!in_ellipse(x, y, sum_x, sum_y, a, b)) continue;
             // A pixel with an edge-sharing neighbour outside the ellipse is on
             // its one-pixel outline.
-            const bool rim = !in_ellipse(x - 1, y, sum_x, sum_y, a, b) ||
-                             !in_ellipse(x + 1, y, sum_x, sum_y, a, b) ||
-                             !in_ellipse(x, y - 1, sum_x, sum_y, a, b) ||
-                             !in_ellipse(x, y + 1, sum_x, sum_y, a, b);
+            const bool rim = !in_ellipse(x - 1, y, sum_x, sum_y, a, b) || !in_ellipse(x + 1, y, sum_x, sum_y, a, b) ||
+                             !in_ellipse(x, y - 1, sum_x, sum_y, a, b) || !in_ellipse(x, y + 1, sum_x, sum_y, a, b);
             put_pixel(context, x, y, rim ? pen : brush);
         }
     }
@@ -150,9 +147,7 @@ void flood_fill(DrawingContext* context, int x, int y, std::uint32_t border) {
     const int width = bitmap.width;
     const int height = bitmap.height;
     border &= COLOUR_BITS;
-    auto fillable = [&](int px, int py) {
-        return (bitmap.bits[py * width + px] & COLOUR_BITS) != border;
-    };
+    auto fillable = [&](int px, int py) { return (bitmap.bits[py * width + px] & COLOUR_BITS) != border; };
     if (!inside_bitmap(bitmap, x, y) || !fillable(x, y)) return;
 
     const std::uint32_t brush = stock_colour(context->brush);
@@ -167,8 +162,7 @@ void flood_fill(DrawingContext* context, int x, int y, std::uint32_t border) {
         int run_left = sx;
         while (run_left > 0 && !done[sy * width + run_left - 1] && fillable(run_left - 1, sy)) --run_left;
         int run_right = sx;
-        while (run_right + 1 < width && !done[sy * width + run_right + 1] && fillable(run_right + 1, sy))
-            ++run_right;
+        while (run_right + 1 < width && !done[sy * width + run_right + 1] && fillable(run_right + 1, sy)) ++run_right;
         for (int px = run_left; px <= run_right; ++px) {
             done[sy * width + px] = true;
             for (int ny : {sy - 1, sy + 1}) {

@@ -15,7 +15,6 @@ inline std::uint32_t red_of(std::uint32_t word) { return (word >> 16) & 0xFF; }
 inline std::uint32_t green_of(std::uint32_t word) { return (word >> 8) & 0xFF; }
 inline std::uint32_t blue_of(std::uint32_t word) { return word & 0xFF; }
 
-
 struct ImageBuffer {
     DrawingContext* drawing_context = nullptr;
     std::uint32_t* pixels = nullptr;

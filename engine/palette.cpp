@@ -33,8 +33,7 @@ std::uint32_t palette_colour(int index) {
 
 int build_palette() {
     release_palette();
-    auto* table = static_cast<std::uint32_t*>(
-        allocate_zeroed(PALETTE_SIZE * sizeof(std::uint32_t), ALLOC_PALETTE));
+    auto* table = static_cast<std::uint32_t*>(allocate_zeroed(PALETTE_SIZE * sizeof(std::uint32_t), ALLOC_PALETTE));
     if (!table) return 0;
     for (int i = 0; i < PALETTE_SIZE; ++i) table[i] = palette_colour(i);
     palette = table;

@@ -24,6 +24,6 @@ using MessageBoxService = void (*)(const char* text, const char* caption);
 using ThreadStarter = bool (*)(std::thread& worker, WorkerEntry entry);
 
 void set_repaint_hook(RepaintOperation operation);
-void set_worker_wait(WorkerWait wait);                  // nullptr restores the plain join
+void set_worker_wait(WorkerWait wait);  // nullptr restores the plain join
 void set_message_box_service(MessageBoxService service);
-void set_thread_starter(ThreadStarter starter);         // nullptr restores the default
+void set_thread_starter(ThreadStarter starter);  // nullptr restores the default

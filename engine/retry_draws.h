@@ -39,8 +39,8 @@ struct RetryDraws {
     PassBits kept_by[3][PASS_BITS_WORDS];  // per pass, the words of the block it would keep
     KeptIteration ready[READY_ROOM];       // the iterations the newest block completed
     std::uint32_t ready_count = 0;
-    std::uint32_t pass = 0;      // the pass the next kept draw belongs to
-    std::uint32_t partial_red = 0;   // the kept draws of the iteration under way
+    std::uint32_t pass = 0;         // the pass the next kept draw belongs to
+    std::uint32_t partial_red = 0;  // the kept draws of the iteration under way
     std::uint32_t partial_blue = 0;
 };
 

@@ -67,18 +67,14 @@ bool worker_stop_waiting() { return stops_waiting > 0; }
 
 bool worker_is_running() { return worker_slot.thread.joinable(); }
 
-void set_repaint_hook(RepaintOperation operation) {
-    repaint_hook.store(operation, std::memory_order_release);
-}
+void set_repaint_hook(RepaintOperation operation) { repaint_hook.store(operation, std::memory_order_release); }
 
 void request_repaint() {
     RepaintOperation operation = repaint_hook.load(std::memory_order_acquire);
     if (operation) operation();
 }
 
-void set_thread_starter(ThreadStarter starter) {
-    thread_starter = starter ? starter : start_std_thread;
-}
+void set_thread_starter(ThreadStarter starter) { thread_starter = starter ? starter : start_std_thread; }
 
 void set_worker_wait(WorkerWait wait) { worker_wait = wait ? wait : join_worker; }
 
@@ -87,8 +83,7 @@ void set_image_geometry(std::uint32_t n) {
     image_geometry.height = n;
     image_geometry.pixel_count = n * n;
     image_geometry.byte_size = n * n * 4;
-    image_geometry.image_rect = ImageRect{0, 0, static_cast<std::int32_t>(n),
-                                          static_cast<std::int32_t>(n)};
+    image_geometry.image_rect = ImageRect{0, 0, static_cast<std::int32_t>(n), static_cast<std::int32_t>(n)};
 }
 
 void reset_run_state() {

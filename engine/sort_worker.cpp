@@ -136,8 +136,10 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
             k += PASS_COUNT;
         } else {
             red = draw();
-            do blue = draw(); while (!column_ok(blue));
-            do green = draw(); while (!column_ok(green));
+            do blue = draw();
+            while (!column_ok(blue));
+            do green = draw();
+            while (!column_ok(green));
         }
         run_passes<false, RED_DOWN, W>(pixels, red, blue, green);
         ++done;
@@ -186,10 +188,18 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
 template <bool BOUNDED>
 void run_entry(SortEntryIndex entry, std::uint32_t limit) {
     switch (entry) {
-    case SORT_SKIP_RED_DOWN: skip_loop<true, BOUNDED>(entry, limit); break;
-    case SORT_SKIP_RED_UP: skip_loop<false, BOUNDED>(entry, limit); break;
-    case SORT_RETRY_RED_DOWN: retry_loop<true, BOUNDED>(entry, limit); break;
-    case SORT_RETRY_RED_UP: retry_loop<false, BOUNDED>(entry, limit); break;
+        case SORT_SKIP_RED_DOWN:
+            skip_loop<true, BOUNDED>(entry, limit);
+            break;
+        case SORT_SKIP_RED_UP:
+            skip_loop<false, BOUNDED>(entry, limit);
+            break;
+        case SORT_RETRY_RED_DOWN:
+            retry_loop<true, BOUNDED>(entry, limit);
+            break;
+        case SORT_RETRY_RED_UP:
+            retry_loop<false, BOUNDED>(entry, limit);
+            break;
     }
 }
 

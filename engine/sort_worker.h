@@ -6,12 +6,7 @@
 
 #include "run_state.h"
 
-enum SortEntryIndex {
-    SORT_SKIP_RED_DOWN,
-    SORT_SKIP_RED_UP,
-    SORT_RETRY_RED_DOWN,
-    SORT_RETRY_RED_UP
-};
+enum SortEntryIndex { SORT_SKIP_RED_DOWN, SORT_SKIP_RED_UP, SORT_RETRY_RED_DOWN, SORT_RETRY_RED_UP };
 
 void sort_worker_skip_red_down();
 void sort_worker_skip_red_up();

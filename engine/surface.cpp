@@ -50,11 +50,20 @@ void draw_closed_triangle(DrawingContext* dc, int x0, int y0, int x1, int y1, in
 void draw_surface_mask(DrawingContext* dc, SurfaceKind surface, int size) {
     const int w = size, h = size, t = triangle_height(size);
     switch (surface) {
-    case SURFACE_CIRCLE: draw_circle(dc, w, h); break;
-    case SURFACE_TORUS: draw_torus(dc, w, h); break;
-    case SURFACE_TRIANGLE: draw_closed_triangle(dc, w / 2, 0, w - 1, t, 0, t, w, h); break;
-    case SURFACE_TRIANGLE_INVERTED: draw_closed_triangle(dc, 0, 0, w - 1, 0, w / 2, t, w, h); break;
-    default: break;  // the square needs no mask
+        case SURFACE_CIRCLE:
+            draw_circle(dc, w, h);
+            break;
+        case SURFACE_TORUS:
+            draw_torus(dc, w, h);
+            break;
+        case SURFACE_TRIANGLE:
+            draw_closed_triangle(dc, w / 2, 0, w - 1, t, 0, t, w, h);
+            break;
+        case SURFACE_TRIANGLE_INVERTED:
+            draw_closed_triangle(dc, 0, 0, w - 1, 0, w / 2, t, w, h);
+            break;
+        default:
+            break;  // the square needs no mask
     }
 }
 

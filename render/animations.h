@@ -13,7 +13,7 @@
 // 5 (4 to 64 ms) give 2, 2, 2, 3 and 6.
 int loop_frame_delay(std::int32_t rotation_delay);
 
-inline constexpr int SORT_FRAME_DELAY = 10;       // hundredths of a second
+inline constexpr int SORT_FRAME_DELAY = 10;        // hundredths of a second
 inline constexpr int SORT_LAST_FRAME_DELAY = 300;  // the end holds before the loop starts over
 
 // Each pixel's palette index (tagging copies of the pixels and palette the

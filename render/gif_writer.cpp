@@ -68,7 +68,8 @@ GifFile* begin_gif(std::FILE* stream, int width, int height, const GifColourTabl
     }
     EGifSetGifVersion(gif->file, true);
     ColorMapObject* map = colour_map_of(global);
-    const bool ok = map && EGifPutScreenDesc(gif->file, width, height, GIF_COLOUR_BITS, GIF_BLACK_INDEX, map) == GIF_OK &&
+    const bool ok = map &&
+                    EGifPutScreenDesc(gif->file, width, height, GIF_COLOUR_BITS, GIF_BLACK_INDEX, map) == GIF_OK &&
                     put_loop_forever(gif->file);
     GifFreeMapObject(map);
     if (!ok) {
@@ -89,10 +90,10 @@ bool add_gif_frame(GifFile* gif, const std::uint8_t* indices, int delay, const G
     const std::size_t control_size = EGifGCBToExtension(&control, control_bytes);
 
     ColorMapObject* map = local ? colour_map_of(*local) : nullptr;
-    bool ok = (!local || map) &&
-              EGifPutExtension(gif->file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(control_size), control_bytes) ==
-                  GIF_OK &&
-              EGifPutImageDesc(gif->file, 0, 0, gif->width, gif->height, false, map) == GIF_OK;
+    bool ok =
+        (!local || map) &&
+        EGifPutExtension(gif->file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(control_size), control_bytes) == GIF_OK &&
+        EGifPutImageDesc(gif->file, 0, 0, gif->width, gif->height, false, map) == GIF_OK;
     // giflib's line writer takes a mutable row; it does not change it.
     std::vector<GifByteType> row(static_cast<std::size_t>(gif->width));
     for (int y = 0; ok && y < gif->height; ++y) {

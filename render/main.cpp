@@ -113,8 +113,7 @@ bool write_sort_output(const Run& run) {
                                  nullptr, error);
         });
         const bool ended = end_gif(gif, error);
-        if (frame == run.options.frames &&
-            !std::equal(final_picture.begin(), final_picture.end(), render_pixels())) {
+        if (frame == run.options.frames && !std::equal(final_picture.begin(), final_picture.end(), render_pixels())) {
             error = "the replayed sort did not end on the same picture";
             return false;
         }
@@ -123,7 +122,9 @@ bool write_sort_output(const Run& run) {
 }
 
 void print_summary(const Run& run, double seconds) {
-    const char* how = !run.options.until_settled ? "" : run.outcome.settled ? " (settled)" : " (cap reached, not settled)";
+    const char* how = !run.options.until_settled ? ""
+                      : run.outcome.settled      ? " (settled)"
+                                                 : " (cap reached, not settled)";
     std::printf("%s%s in %.2f s\n", recipe_command(run.recipe).c_str(), how, seconds);
     std::fflush(stdout);
 }
@@ -134,12 +135,17 @@ int main(int argc, char** argv) {
     Run run;
     std::string error;
     switch (parse_render_options(argc, argv, run.options, error)) {
-    case PARSE_HELP: std::fputs(render_usage(), stdout); return 0;
-    case PARSE_VERSION: std::puts(RENDER_VERSION); return 0;
-    case PARSE_ERROR:
-        std::fprintf(stderr, "huesift-render: %s\n%s", error.c_str(), render_usage());
-        return EXIT_BAD_USAGE;
-    case PARSE_RUN: break;
+        case PARSE_HELP:
+            std::fputs(render_usage(), stdout);
+            return 0;
+        case PARSE_VERSION:
+            std::puts(RENDER_VERSION);
+            return 0;
+        case PARSE_ERROR:
+            std::fprintf(stderr, "huesift-render: %s\n%s", error.c_str(), render_usage());
+            return EXIT_BAD_USAGE;
+        case PARSE_RUN:
+            break;
     }
     const RenderOptions& options = run.options;
     if (!targets_writable(options)) return EXIT_WRITE_FAILED;
@@ -156,8 +162,7 @@ int main(int argc, char** argv) {
     }
 
     const auto start = std::chrono::steady_clock::now();
-    const std::uint64_t goal =
-        options.until_settled ? settle_iteration_cap(render_pixel_count()) : options.iterations;
+    const std::uint64_t goal = options.until_settled ? settle_iteration_cap(render_pixel_count()) : options.iterations;
     Progress progress = start_progress(!options.quiet, goal, options.until_settled);
     run.outcome = run_render_sort(options, [&](const CurvePoint& point) { show_progress(progress, point); });
     end_progress(progress);

@@ -94,9 +94,9 @@ bool take_value(std::string_view option, std::string_view value, RenderOptions& 
 }
 
 bool takes_value(std::string_view option) {
-    constexpr std::string_view WITH_VALUE[] = {"--shape", "--size",     "--red",      "--seed",     "--iterations",
-                                               "--png",   "--sort-gif", "--frames",   "--loop-gif", "--curve",
-                                               "--speed"};
+    constexpr std::string_view WITH_VALUE[] = {"--shape",      "--size",  "--red",      "--seed",
+                                               "--iterations", "--png",   "--sort-gif", "--frames",
+                                               "--loop-gif",   "--curve", "--speed"};
     for (std::string_view known : WITH_VALUE)
         if (option == known) return true;
     return false;

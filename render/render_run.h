@@ -25,7 +25,7 @@ struct CurvePoint {
 
 struct SortOutcome {
     std::uint64_t iterations = 0;
-    bool settled = false;  // stopped by the settling rule (not by the cap)
+    bool settled = false;           // stopped by the settling rule (not by the cap)
     std::vector<CurvePoint> curve;  // the disorder at every check, from the start on
 };
 

@@ -7,8 +7,7 @@ namespace {
 
 bool is_space(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-std::string_view trim(std::string_view text)
-{
+std::string_view trim(std::string_view text) {
     while (!text.empty() && is_space(text.front())) text.remove_prefix(1);
     while (!text.empty() && is_space(text.back())) text.remove_suffix(1);
     return text;
@@ -16,8 +15,7 @@ std::string_view trim(std::string_view text)
 
 // A window handle as Windows writes it: decimal digits only. Rejects empty
 // text and values that do not fit a handle.
-bool parse_handle(std::string_view text, std::uintptr_t& value)
-{
+bool parse_handle(std::string_view text, std::uintptr_t& value) {
     if (text.empty()) return false;
     std::uintptr_t result = 0;
     for (char c : text) {
@@ -32,8 +30,7 @@ bool parse_handle(std::string_view text, std::uintptr_t& value)
 
 }  // namespace
 
-SaverCommand parse_saver_arguments(const char* arguments)
-{
+SaverCommand parse_saver_arguments(const char* arguments) {
     std::string_view rest = trim(arguments ? arguments : "");
     if (rest.empty()) return {SAVER_SETTINGS, 0};
     if (rest.size() < 2 || (rest[0] != '/' && rest[0] != '-')) return {};
@@ -49,17 +46,17 @@ SaverCommand parse_saver_arguments(const char* arguments)
     std::uintptr_t window = 0;
     const bool has_handle = parse_handle(rest, window);
     switch (letter) {
-    case 's':
-        // Windows may append a handle to /s as well; it is not needed.
-        if (!rest.empty() && !has_handle) return {};
-        return {SAVER_FULL_SCREEN, 0};
-    case 'p':
-        if (!has_handle || window == 0) return {};
-        return {SAVER_PREVIEW, window};
-    case 'c':
-        if (!rest.empty() && !has_handle) return {};
-        return {SAVER_SETTINGS, window};
-    default:
-        return {};
+        case 's':
+            // Windows may append a handle to /s as well; it is not needed.
+            if (!rest.empty() && !has_handle) return {};
+            return {SAVER_FULL_SCREEN, 0};
+        case 'p':
+            if (!has_handle || window == 0) return {};
+            return {SAVER_PREVIEW, window};
+        case 'c':
+            if (!rest.empty() && !has_handle) return {};
+            return {SAVER_SETTINGS, window};
+        default:
+            return {};
     }
 }

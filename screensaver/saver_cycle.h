@@ -7,9 +7,9 @@
 #include <cstdint>
 
 struct CycleTimings {
-    std::uint32_t check_period_ms;   // how often the timer looks at the show
-    std::uint32_t sort_limit_ms;     // longest sort before rotation starts anyway
-    std::uint32_t rotation_ms;       // how long the rotation runs before a new image
+    std::uint32_t check_period_ms;  // how often the timer looks at the show
+    std::uint32_t sort_limit_ms;    // longest sort before rotation starts anyway
+    std::uint32_t rotation_ms;      // how long the rotation runs before a new image
 };
 
 // Sensible for a screen left alone: checks ten times a second, rotation at

@@ -19,13 +19,9 @@ namespace {
 constexpr int EXIT_BAD_ARGUMENTS = 2;
 constexpr int EXIT_NO_WINDOW = 1;
 
-HWND as_window(std::uintptr_t value)
-{
-    return reinterpret_cast<HWND>(value);
-}
+HWND as_window(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
-int run_show(HINSTANCE instance, HWND preview_parent)
-{
+int run_show(HINSTANCE instance, HWND preview_parent) {
     load_saver_settings();
     // Only the wait is the platform's: a failure in full screen leaves the
     // screen black rather than showing a box behind a topmost window.
@@ -41,22 +37,21 @@ int run_show(HINSTANCE instance, HWND preview_parent)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     const SaverCommand command = parse_saver_arguments(arguments);
     switch (command.mode) {
-    case SAVER_FULL_SCREEN:
-        return run_show(instance, nullptr);
-    case SAVER_PREVIEW:
-        if (!IsWindow(as_window(command.window))) return EXIT_BAD_ARGUMENTS;
-        return run_show(instance, as_window(command.window));
-    case SAVER_SETTINGS: {
-        // An owner that is no window is simply left out.
-        HWND owner = as_window(command.window);
-        return run_saver_settings(instance, IsWindow(owner) ? owner : nullptr);
-    }
-    case SAVER_INVALID:
-        break;
+        case SAVER_FULL_SCREEN:
+            return run_show(instance, nullptr);
+        case SAVER_PREVIEW:
+            if (!IsWindow(as_window(command.window))) return EXIT_BAD_ARGUMENTS;
+            return run_show(instance, as_window(command.window));
+        case SAVER_SETTINGS: {
+            // An owner that is no window is simply left out.
+            HWND owner = as_window(command.window);
+            return run_saver_settings(instance, IsWindow(owner) ? owner : nullptr);
+        }
+        case SAVER_INVALID:
+            break;
     }
     return EXIT_BAD_ARGUMENTS;
 }

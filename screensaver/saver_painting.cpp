@@ -14,15 +14,13 @@ struct MonitorList {
     int count = 0;
 };
 
-BOOL CALLBACK add_monitor(HMONITOR, HDC, LPRECT rect, LPARAM data)
-{
+BOOL CALLBACK add_monitor(HMONITOR, HDC, LPRECT rect, LPARAM data) {
     auto* list = reinterpret_cast<MonitorList*>(data);
     if (list->count < MONITOR_CAPACITY) list->rects[list->count++] = *rect;
     return TRUE;
 }
 
-void fill_black(HDC device, int left, int top, int right, int bottom)
-{
+void fill_black(HDC device, int left, int top, int right, int bottom) {
     if (right <= left || bottom <= top) return;
     const RECT rect = {left, top, right, bottom};
     FillRect(device, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -30,8 +28,7 @@ void fill_black(HDC device, int left, int top, int right, int bottom)
 
 // One area: the image in the middle, black around it. Only the border is
 // filled, so the image itself never flickers through black.
-void paint_area(HDC device, const RECT& area)
-{
+void paint_area(HDC device, const RECT& area) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     const ImageHeader* header = image_buffer.image_header;
@@ -58,8 +55,7 @@ void paint_area(HDC device, const RECT& area)
 
 }  // namespace
 
-void paint_saver_window(HWND window, bool per_monitor)
-{
+void paint_saver_window(HWND window, bool per_monitor) {
     PAINTSTRUCT paint;
     HDC device = BeginPaint(window, &paint);
     MonitorList monitors;
@@ -82,8 +78,7 @@ void paint_saver_window(HWND window, bool per_monitor)
     EndPaint(window, &paint);
 }
 
-void repaint_saver_window()
-{
+void repaint_saver_window() {
     // With no window (gone, or not made yet) InvalidateRect would repaint
     // every window on the screen.
     HWND window = saver_window.load();

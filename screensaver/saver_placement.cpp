@@ -1,7 +1,6 @@
 #include "screensaver/saver_placement.h"
 
-Placement place_image(int width, int height, int image_side)
-{
+Placement place_image(int width, int height, int image_side) {
     if (width <= 0 || height <= 0 || image_side <= 0) return {};
     const int shorter = width < height ? width : height;
     Placement placement;

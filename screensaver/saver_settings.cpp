@@ -16,8 +16,7 @@ constexpr std::int32_t DEFAULT_IMAGE_SIZE = IMAGE_SIZE_SMALL;
 constexpr std::int32_t DEFAULT_REFRESH = REFRESH_LESS;
 constexpr std::int32_t DEFAULT_RED_DIRECTION = RED_UP;
 
-bool one_of(std::int32_t code, std::initializer_list<std::int32_t> valid)
-{
+bool one_of(std::int32_t code, std::initializer_list<std::int32_t> valid) {
     for (std::int32_t v : valid) {
         if (v == code) return true;
     }
@@ -33,8 +32,7 @@ bool valid_red_direction(std::int32_t c) { return one_of(c, {RED_UP, RED_DOWN});
 // The saved code of `name` when it is a 4-byte DWORD that `valid` accepts;
 // otherwise `fallback`. Each value stands on its own, so one damaged value
 // costs only that setting.
-std::int32_t read_code(HKEY key, const char* name, bool (*valid)(std::int32_t), std::int32_t fallback)
-{
+std::int32_t read_code(HKEY key, const char* name, bool (*valid)(std::int32_t), std::int32_t fallback) {
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
@@ -45,8 +43,7 @@ std::int32_t read_code(HKEY key, const char* name, bool (*valid)(std::int32_t), 
     return valid(code) ? code : fallback;
 }
 
-bool write_code(HKEY key, const char* name, std::int32_t code)
-{
+bool write_code(HKEY key, const char* name, std::int32_t code) {
     const DWORD value = static_cast<DWORD>(code);
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
@@ -54,8 +51,7 @@ bool write_code(HKEY key, const char* name, std::int32_t code)
 
 }  // namespace
 
-void load_saver_settings()
-{
+void load_saver_settings() {
     sort_settings.surface = DEFAULT_SURFACE;
     sort_settings.rotation_delay.store(DEFAULT_ROTATION_DELAY, std::memory_order_relaxed);
     sort_settings.image_size = DEFAULT_IMAGE_SIZE;
@@ -66,8 +62,7 @@ void load_saver_settings()
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
     sort_settings.surface = read_code(key, VALUE_SURFACE, valid_surface, DEFAULT_SURFACE);
     sort_settings.rotation_delay.store(
-        read_code(key, VALUE_ROTATION_SPEED, valid_rotation_delay, DEFAULT_ROTATION_DELAY),
-        std::memory_order_relaxed);
+        read_code(key, VALUE_ROTATION_SPEED, valid_rotation_delay, DEFAULT_ROTATION_DELAY), std::memory_order_relaxed);
     sort_settings.image_size = read_code(key, VALUE_IMAGE_SIZE, valid_image_size, DEFAULT_IMAGE_SIZE);
     sort_settings.refresh_interval.store(read_code(key, VALUE_SCREEN_REFRESHES, valid_refresh, DEFAULT_REFRESH),
                                          std::memory_order_relaxed);
@@ -75,11 +70,10 @@ void load_saver_settings()
     RegCloseKey(key);
 }
 
-bool save_saver_settings()
-{
+bool save_saver_settings() {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
         return false;
     }
     const bool written =

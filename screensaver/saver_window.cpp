@@ -21,15 +21,13 @@ struct WindowState {
 
 WindowState window_state;
 
-void end_show(HWND window)
-{
+void end_show(HWND window) {
     if (IsWindow(window)) DestroyWindow(window);
 }
 
 // Windows sends a mouse move when the window appears, and the pointer may
 // tremble; only a real move away from where it first was ends the show.
-void on_mouse_move(HWND window, LPARAM lparam)
-{
+void on_mouse_move(HWND window, LPARAM lparam) {
     POINT at = {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
     ClientToScreen(window, &at);
     if (!window_state.pointer_known) {
@@ -47,29 +45,27 @@ void on_mouse_move(HWND window, LPARAM lparam)
 
 // The full-screen show ends on any key, click or real mouse move; the
 // preview ignores input (it belongs to the settings page).
-bool ends_on_input(HWND window, UINT message, LPARAM lparam)
-{
+bool ends_on_input(HWND window, UINT message, LPARAM lparam) {
     if (!window_state.full_screen) return false;
     switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-    case WM_MOUSEWHEEL:
-        end_show(window);
-        return true;
-    case WM_MOUSEMOVE:
-        on_mouse_move(window, lparam);
-        return true;
-    default:
-        return false;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_XBUTTONDOWN:
+        case WM_MOUSEWHEEL:
+            end_show(window);
+            return true;
+        case WM_MOUSEMOVE:
+            on_mouse_move(window, lparam);
+            return true;
+        default:
+            return false;
     }
 }
 
-void on_timer(HWND window)
-{
+void on_timer(HWND window) {
     // The settings page may close without telling its child first.
     if (window_state.parent && !IsWindow(window_state.parent)) {
         end_show(window);
@@ -80,41 +76,38 @@ void on_timer(HWND window)
 
 // The worker is stopped while the window still exists (a repaint it waits
 // for is still served); the image is released after the loop.
-void on_destroy(HWND window)
-{
+void on_destroy(HWND window) {
     KillTimer(window, CYCLE_TIMER);
     cycle_end();
     saver_window.store(nullptr);
     PostQuitMessage(0);
 }
 
-LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (ends_on_input(window, message, lparam)) return 0;
     switch (message) {
-    case WM_PAINT:
-        paint_saver_window(window, window_state.full_screen);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers every pixel, black included
-    case WM_SETCURSOR:
-        if (!window_state.full_screen) break;
-        SetCursor(nullptr);
-        return TRUE;
-    case WM_TIMER:
-        if (wparam == CYCLE_TIMER) on_timer(window);
-        return 0;
-    case WM_DESTROY:
-        on_destroy(window);
-        return 0;
-    default:
-        break;
+        case WM_PAINT:
+            paint_saver_window(window, window_state.full_screen);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers every pixel, black included
+        case WM_SETCURSOR:
+            if (!window_state.full_screen) break;
+            SetCursor(nullptr);
+            return TRUE;
+        case WM_TIMER:
+            if (wparam == CYCLE_TIMER) on_timer(window);
+            return 0;
+        case WM_DESTROY:
+            on_destroy(window);
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-bool register_saver_class(HINSTANCE instance)
-{
+bool register_saver_class(HINSTANCE instance) {
     WNDCLASSEXA window_class = {};
     window_class.cbSize = sizeof(window_class);
     window_class.style = CS_HREDRAW | CS_VREDRAW;
@@ -128,8 +121,7 @@ bool register_saver_class(HINSTANCE instance)
 
 }  // namespace
 
-HWND create_saver_window(HINSTANCE instance, HWND preview_parent)
-{
+HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
     if (!register_saver_class(instance)) return nullptr;
     window_state = WindowState{};
     window_state.full_screen = preview_parent == nullptr;
@@ -138,15 +130,15 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent)
     if (preview_parent) {
         RECT client;
         GetClientRect(preview_parent, &client);
-        window = CreateWindowExA(0, SAVER_WINDOW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 client.right, client.bottom, preview_parent, nullptr, instance, nullptr);
+        window = CreateWindowExA(0, SAVER_WINDOW_CLASS, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, client.right,
+                                 client.bottom, preview_parent, nullptr, instance, nullptr);
     } else {
         // Every monitor: the virtual screen may start left of or above the
         // primary monitor.
         window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, SAVER_WINDOW_CLASS, "Huesift", WS_POPUP,
                                  GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
-                                 nullptr, nullptr, instance, nullptr);
+                                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
+                                 nullptr, instance, nullptr);
     }
     if (!window) return nullptr;
     saver_window.store(window);
@@ -163,8 +155,7 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent)
     return window;
 }
 
-int run_saver_loop()
-{
+int run_saver_loop() {
     MSG message = {};
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {

@@ -14,8 +14,7 @@ struct CommandEntry {
 constinit CommandEntry command_entries[COMMAND_CAPACITY] = {};
 constinit int command_count = 0;
 
-CommandEntry* find_command(WORD id)
-{
+CommandEntry* find_command(WORD id) {
     for (int i = 0; i < command_count; ++i) {
         if (command_entries[i].id == id) return &command_entries[i];
     }
@@ -24,8 +23,7 @@ CommandEntry* find_command(WORD id)
 
 }  // namespace
 
-bool register_command(WORD id, CommandHandler handler)
-{
+bool register_command(WORD id, CommandHandler handler) {
     if (CommandEntry* entry = find_command(id)) {
         entry->handler = handler;
         return true;
@@ -35,8 +33,7 @@ bool register_command(WORD id, CommandHandler handler)
     return true;
 }
 
-bool run_command(WORD id, HWND main_window)
-{
+bool run_command(WORD id, HWND main_window) {
     const CommandEntry* entry = find_command(id);
     if (!entry || !entry->handler) return false;
     entry->handler(main_window);

@@ -11,8 +11,7 @@
 #include "shell/command_table.h"
 #include "shell/painting.h"
 
-void on_start(HWND main_window)
-{
+void on_start(HWND main_window) {
     stop_worker();
     // The window (and with it the drawing context) may have gone while the
     // stop waited; then there is nothing to start in.
@@ -30,8 +29,7 @@ void on_start(HWND main_window)
     start_worker(choose_sort_entry(size, sort_settings.red_direction));
 }
 
-void on_toggle_rotation(HWND)
-{
+void on_toggle_rotation(HWND) {
     stop_worker();
     if (run_state.rotation_on) {
         run_state.rotation_on = 0;
@@ -46,16 +44,12 @@ void on_toggle_rotation(HWND)
     start_worker(rotation_worker);
 }
 
-void on_exit(HWND main_window)
-{
-    DestroyWindow(main_window);
-}
+void on_exit(HWND main_window) { DestroyWindow(main_window); }
 
 namespace {
 
 [[maybe_unused]] const bool start_registered = register_command(IDM_START, on_start);
-[[maybe_unused]] const bool toggle_registered =
-    register_command(IDM_TOGGLE_ROTATION, on_toggle_rotation);
+[[maybe_unused]] const bool toggle_registered = register_command(IDM_TOGGLE_ROTATION, on_toggle_rotation);
 [[maybe_unused]] const bool exit_registered = register_command(IDM_EXIT, on_exit);
 
 }  // namespace

@@ -5,8 +5,7 @@
 #include "shell/main_window.h"
 #include "shell/modal_dialog.h"
 
-INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
+INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     if (message == WM_INITDIALOG) return TRUE;
     if (message != WM_COMMAND) return FALSE;
     const WORD command = LOWORD(wparam);
@@ -16,8 +15,7 @@ INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     return TRUE;
 }
 
-void on_help(HWND main_window)
-{
+void on_help(HWND main_window) {
     // Only closing matters, not how.
     show_modal_dialog(IDD_HELP, main_window, help_dialog_proc);
 }

@@ -23,21 +23,16 @@ char window_class_name[TEXT_BUFFER_CHARS];
 
 // Without its drawing context the window could never hold an image, so its
 // creation is abandoned rather than left to fail at the first Start.
-LRESULT on_create(HWND window, WPARAM, LPARAM)
-{
-    return open_drawing_context(window) ? CREATE_GO_ON : CREATE_ABANDON;
-}
+LRESULT on_create(HWND window, WPARAM, LPARAM) { return open_drawing_context(window) ? CREATE_GO_ON : CREATE_ABANDON; }
 
-LRESULT on_paint(HWND window, WPARAM, LPARAM)
-{
+LRESULT on_paint(HWND window, WPARAM, LPARAM) {
     paint_window(window);
     return 0;
 }
 
 // The worker is stopped before the image it works on is released; the
 // handle is forgotten so that nothing repaints a window that is gone.
-LRESULT on_destroy(HWND, WPARAM, LPARAM)
-{
+LRESULT on_destroy(HWND, WPARAM, LPARAM) {
     stop_worker();
     close_drawing_context();
     main_window = nullptr;
@@ -45,8 +40,7 @@ LRESULT on_destroy(HWND, WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT on_command(HWND window, WPARAM wparam, LPARAM)
-{
+LRESULT on_command(HWND window, WPARAM wparam, LPARAM) {
     run_command(LOWORD(wparam), window);
     return 0;
 }
@@ -65,17 +59,16 @@ constexpr MessageEntry MESSAGE_TABLE[] = {
     {WM_COMMAND, on_command},
 };
 
-void register_window_class(HINSTANCE instance)
-{
+void register_window_class(HINSTANCE instance) {
     WNDCLASSEXA window_class = {};
     window_class.cbSize = sizeof(window_class);
     window_class.style = CS_HREDRAW | CS_VREDRAW;
     window_class.lpfnWndProc = window_proc;
     window_class.hInstance = instance;
     window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_HUESIFT));
-    window_class.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_HUESIFT_SMALL), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    window_class.hIconSm =
+        static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_HUESIFT_SMALL), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
@@ -88,8 +81,7 @@ void register_window_class(HINSTANCE instance)
 // threads send. A command or close request among them would stop, start or
 // destroy what the waiting code still relies on; it is posted again instead,
 // so it runs from the message loop once the wait is over, and nothing is lost.
-bool hold_back_during_stop(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
+bool hold_back_during_stop(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (!worker_stop_waiting()) return false;
     if (message != WM_COMMAND && message != WM_CLOSE) return false;
     PostMessageA(window, message, wparam, lparam);
@@ -98,18 +90,17 @@ bool hold_back_during_stop(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 
 }  // namespace
 
-SIZE main_window_size()
-{
+SIZE main_window_size() {
     // The frame the system draws around a client area that holds a 512 image.
     RECT needed = {0, 0, IMAGE_SIZE_BIG, IMAGE_SIZE_BIG};
     if (!AdjustWindowRectEx(&needed, MAIN_WINDOW_STYLE, TRUE, 0)) return {MAIN_WINDOW_WIDTH, MAIN_WINDOW_HEIGHT};
     const LONG width = needed.right - needed.left;
     const LONG height = needed.bottom - needed.top;
-    return {width > MAIN_WINDOW_WIDTH ? width : MAIN_WINDOW_WIDTH, height > MAIN_WINDOW_HEIGHT ? height : MAIN_WINDOW_HEIGHT};
+    return {width > MAIN_WINDOW_WIDTH ? width : MAIN_WINDOW_WIDTH,
+            height > MAIN_WINDOW_HEIGHT ? height : MAIN_WINDOW_HEIGHT};
 }
 
-LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (hold_back_during_stop(window, message, wparam, lparam)) return 0;
     for (const MessageEntry& entry : MESSAGE_TABLE) {
         if (entry.message == message) return entry.handler(window, wparam, lparam);
@@ -117,23 +108,21 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-HWND create_main_window(HINSTANCE instance)
-{
+HWND create_main_window(HINSTANCE instance) {
     shell_instance = instance;
     install_platform_services();
     LoadStringA(instance, IDS_APP_TITLE, window_title, TEXT_BUFFER_CHARS);
     LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, TEXT_BUFFER_CHARS);
     register_window_class(instance);
     const SIZE outer = main_window_size();
-    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_WINDOW_STYLE, 0, 0, outer.cx,
-                                  outer.cy, nullptr, nullptr, instance, nullptr);
+    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_WINDOW_STYLE, 0, 0, outer.cx, outer.cy,
+                                  nullptr, nullptr, instance, nullptr);
     if (!main_window) return nullptr;
     set_repaint_hook(repaint_main_window);
     return main_window;
 }
 
-int run_message_loop(HINSTANCE instance)
-{
+int run_message_loop(HINSTANCE instance) {
     HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     MSG message = {};
     BOOL got;
@@ -148,13 +137,9 @@ int run_message_loop(HINSTANCE instance)
     return static_cast<int>(message.wParam);
 }
 
-void set_message_source(MessageSource source)
-{
-    message_source = source ? source : GetMessageA;
-}
+void set_message_source(MessageSource source) { message_source = source ? source : GetMessageA; }
 
-int run_huesift(HINSTANCE instance, int show_command)
-{
+int run_huesift(HINSTANCE instance, int show_command) {
     HWND window = create_main_window(instance);
     if (!window) return EXIT_CODE_NO_WINDOW;
     ShowWindow(window, show_command);

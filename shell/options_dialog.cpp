@@ -53,8 +53,7 @@ constexpr CodeButton DIRECTION_BUTTONS[] = {
     {RED_DOWN, IDC_RED_DOWN},
 };
 
-void check_button_for(HWND dialog, std::span<const CodeButton> group, std::int32_t code)
-{
+void check_button_for(HWND dialog, std::span<const CodeButton> group, std::int32_t code) {
     for (const CodeButton& entry : group) {
         if (entry.code == code) {
             SendDlgItemMessageA(dialog, entry.button, BM_SETCHECK, BST_CHECKED, 0);
@@ -65,8 +64,7 @@ void check_button_for(HWND dialog, std::span<const CodeButton> group, std::int32
 
 // The code of the first checked button of the group; false when none is
 // checked, which leaves the setting as it is.
-bool checked_code(HWND dialog, std::span<const CodeButton> group, std::int32_t& code)
-{
+bool checked_code(HWND dialog, std::span<const CodeButton> group, std::int32_t& code) {
     for (const CodeButton& entry : group) {
         if (SendDlgItemMessageA(dialog, entry.button, BM_GETCHECK, 0, 0) == BST_CHECKED) {
             code = entry.code;
@@ -78,8 +76,7 @@ bool checked_code(HWND dialog, std::span<const CodeButton> group, std::int32_t& 
 
 // A change that only takes effect at the next Start ends the worker and
 // rotation mode now, and asks for that Start.
-void change_for_next_start(std::int32_t& setting, std::int32_t code)
-{
+void change_for_next_start(std::int32_t& setting, std::int32_t code) {
     stop_worker();
     run_state.rotation_on = 0;
     run_state.params_changed = 1;
@@ -88,8 +85,7 @@ void change_for_next_start(std::int32_t& setting, std::int32_t code)
 
 }  // namespace
 
-void options_init(HWND dialog)
-{
+void options_init(HWND dialog) {
     check_button_for(dialog, SURFACE_BUTTONS, sort_settings.surface);
     check_button_for(dialog, SPEED_BUTTONS, sort_settings.rotation_delay.load(std::memory_order_relaxed));
     check_button_for(dialog, SIZE_BUTTONS, sort_settings.image_size);
@@ -97,8 +93,7 @@ void options_init(HWND dialog)
     check_button_for(dialog, DIRECTION_BUTTONS, sort_settings.red_direction);
 }
 
-void options_apply(HWND dialog)
-{
+void options_apply(HWND dialog) {
     run_state.params_changed = 0;
     std::int32_t code = 0;
 
@@ -134,28 +129,26 @@ void options_apply(HWND dialog)
     }
 }
 
-INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
-{
+INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     if (message == WM_INITDIALOG) {
         options_init(dialog);
         return TRUE;  // the focus goes to the first tab stop, OK
     }
     if (message != WM_COMMAND) return FALSE;
     switch (LOWORD(wparam)) {
-    case IDOK:
-        options_apply(dialog);
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    case IDCANCEL:  // also Esc and the close box
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    default:
-        return FALSE;
+        case IDOK:
+            options_apply(dialog);
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL:  // also Esc and the close box
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
     }
 }
 
-void on_options(HWND main_window)
-{
+void on_options(HWND main_window) {
     show_modal_dialog(IDD_OPTIONS, main_window, options_dialog_proc);
     if (!run_state.params_changed) return;
     show_message_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);

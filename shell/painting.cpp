@@ -9,8 +9,7 @@ namespace {
 // The image header is byte for byte a BITMAPINFO with BI_BITFIELDS, so the
 // pixels go to the window as they are. Its own width and height are used, not
 // the geometry, so a paint can never read past the pixels it describes.
-void copy_image(HDC device)
-{
+void copy_image(HDC device) {
     const ImageHeader& header = *image_buffer.image_header;
     const int width = header.width;
     const int height = header.height < 0 ? -header.height : header.height;
@@ -20,8 +19,7 @@ void copy_image(HDC device)
 
 }  // namespace
 
-void paint_window(HWND window)
-{
+void paint_window(HWND window) {
     PAINTSTRUCT paint;
     HDC device = BeginPaint(window, &paint);
     if (image_buffer.pixels && image_buffer.image_header) {
@@ -32,16 +30,14 @@ void paint_window(HWND window)
     EndPaint(window, &paint);
 }
 
-void repaint_image_rect(HWND window)
-{
+void repaint_image_rect(HWND window) {
     const ImageRect& image = image_geometry.image_rect;
     const RECT rect = {image.left, image.top, image.right, image.bottom};
     InvalidateRect(window, &rect, FALSE);
     UpdateWindow(window);
 }
 
-void repaint_main_window()
-{
+void repaint_main_window() {
     // InvalidateRect with no window would repaint every window on the screen.
     if (!main_window) return;
     repaint_image_rect(main_window);

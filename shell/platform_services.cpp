@@ -6,8 +6,7 @@
 #include "engine/message_box.h"
 #include "engine/run_state.h"
 
-void wait_servicing_messages(std::thread& worker)
-{
+void wait_servicing_messages(std::thread& worker) {
     // std::thread is a winpthreads thread; its Win32 handle is signalled
     // when the thread has ended.
     HANDLE handle = static_cast<HANDLE>(pthread_gethandle(worker.native_handle()));
@@ -15,21 +14,16 @@ void wait_servicing_messages(std::thread& worker)
     for (;;) {
         // MWMO_INPUTAVAILABLE also wakes for sent messages that were already
         // pending when the wait began, so none is left waiting for us.
-        const DWORD woken =
-            MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (woken != WAIT_OBJECT_0 + 1) return;  // ended, or the wait failed: the join follows
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
 }
 
-void show_platform_message_box(const char* text, const char* caption)
-{
-    MessageBoxA(nullptr, text, caption, MB_OK);
-}
+void show_platform_message_box(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
 
-void install_platform_services()
-{
+void install_platform_services() {
     set_worker_wait(wait_servicing_messages);
     set_message_box_service(show_platform_message_box);
 }

@@ -4,7 +4,6 @@
 
 #include "shell/main_window.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     return run_huesift(instance, show_command);
 }

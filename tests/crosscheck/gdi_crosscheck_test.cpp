@@ -39,37 +39,37 @@ Mask platform_mask(SurfaceKind surface, int size) {
     // The same drawing as the engine's, with the same stock objects.
     const int w = size, h = size, t = triangle_height(size);
     switch (surface) {
-    case SURFACE_CIRCLE:
-    case SURFACE_TORUS:
-        SelectObject(dc, GetStockObject(WHITE_PEN));
-        SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        Ellipse(dc, 0, 0, w, h);
-        if (surface == SURFACE_TORUS) {
-            const int a = w / 4 + w / 2, b = h / 4 + h / 2;
-            SelectObject(dc, GetStockObject(BLACK_BRUSH));
-            Ellipse(dc, w - a, h - b, a, b);
-        }
-        break;
-    case SURFACE_TRIANGLE:
-    case SURFACE_TRIANGLE_INVERTED:
-        SelectObject(dc, GetStockObject(WHITE_PEN));
-        if (surface == SURFACE_TRIANGLE) {
-            MoveToEx(dc, w / 2, 0, nullptr);
-            LineTo(dc, w - 1, t);
-            LineTo(dc, 0, t);
-            LineTo(dc, w / 2, 0);
-        } else {
-            MoveToEx(dc, 0, 0, nullptr);
-            LineTo(dc, w - 1, 0);
-            LineTo(dc, w / 2, t);
-            LineTo(dc, 0, 0);
-        }
-        SelectObject(dc, GetStockObject(WHITE_BRUSH));
-        ExtFloodFill(dc, w / 2, h / 2, RGB(255, 255, 255), FLOODFILLBORDER);
-        break;
-    default:
-        std::fill_n(static_cast<std::uint32_t*>(bits), size * size, 0x00FFFFFFu);
-        break;
+        case SURFACE_CIRCLE:
+        case SURFACE_TORUS:
+            SelectObject(dc, GetStockObject(WHITE_PEN));
+            SelectObject(dc, GetStockObject(WHITE_BRUSH));
+            Ellipse(dc, 0, 0, w, h);
+            if (surface == SURFACE_TORUS) {
+                const int a = w / 4 + w / 2, b = h / 4 + h / 2;
+                SelectObject(dc, GetStockObject(BLACK_BRUSH));
+                Ellipse(dc, w - a, h - b, a, b);
+            }
+            break;
+        case SURFACE_TRIANGLE:
+        case SURFACE_TRIANGLE_INVERTED:
+            SelectObject(dc, GetStockObject(WHITE_PEN));
+            if (surface == SURFACE_TRIANGLE) {
+                MoveToEx(dc, w / 2, 0, nullptr);
+                LineTo(dc, w - 1, t);
+                LineTo(dc, 0, t);
+                LineTo(dc, w / 2, 0);
+            } else {
+                MoveToEx(dc, 0, 0, nullptr);
+                LineTo(dc, w - 1, 0);
+                LineTo(dc, w / 2, t);
+                LineTo(dc, 0, 0);
+            }
+            SelectObject(dc, GetStockObject(WHITE_BRUSH));
+            ExtFloodFill(dc, w / 2, h / 2, RGB(255, 255, 255), FLOODFILLBORDER);
+            break;
+        default:
+            std::fill_n(static_cast<std::uint32_t*>(bits), size * size, 0x00FFFFFFu);
+            break;
     }
     GdiFlush();
     const auto* words = static_cast<const std::uint32_t*>(bits);
@@ -133,9 +133,10 @@ TEST(GdiCrossCheck, EveryMaskAgreesWithThePlatformAwayFromItsEdge) {
                 }
             long surface_pixels = 0;
             for (std::uint8_t m : platform) surface_pixels += m;
-            std::printf("mask surface %d size %d: %ld platform surface pixels; %d differ on the edge "
-                        "(%d only in the engine's, %d only in the platform's)",
-                        surface, size, surface_pixels, edge, engine_only, platform_only);
+            std::printf(
+                "mask surface %d size %d: %ld platform surface pixels; %d differ on the edge "
+                "(%d only in the engine's, %d only in the platform's)",
+                surface, size, surface_pixels, edge, engine_only, platform_only);
             if (edge + interior > 0) std::printf(", rows %d-%d", rows[0], rows[1]);
             std::printf("; %d differ inside\n", interior);
             EXPECT_EQ(interior, 0) << "surface " << surface << " size " << size;

@@ -31,15 +31,13 @@ constexpr int SETTLE_BOUND_MS = 90000;
 double worst_channel(const Disorder& d) { return std::max({d.red, d.blue, d.green}); }
 
 // Sorting has shown a picture: most of the square is coloured.
-bool shows_image(const Picture& picture, int side, int min_coloured)
-{
+bool shows_image(const Picture& picture, int side, int min_coloured) {
     return picture.width >= side && count_colours(picture, side).palette >= min_coloured;
 }
 
 // Pixels of the top-left square whose being coloured or black differs from
 // what the engine colours for that surface.
-int misplaced_pixels(const Picture& picture, const std::vector<bool>& mask, int side)
-{
+int misplaced_pixels(const Picture& picture, const std::vector<bool>& mask, int side) {
     int misplaced = 0;
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
@@ -53,8 +51,7 @@ int misplaced_pixels(const Picture& picture, const std::vector<bool>& mask, int 
 // on from `before` to `after`: 0 when none moved, -1 when pixels moved by
 // different steps, a black pixel took a colour or lost it, or a colour is
 // outside the palette.
-int uniform_palette_step(const Picture& before, const Picture& after)
-{
+int uniform_palette_step(const Picture& before, const Picture& after) {
     if (before.pixels.size() != after.pixels.size()) return -1;
     int step = 0;
     bool first = true;
@@ -84,8 +81,7 @@ protected:
 
     // Waits for a picture that `accept` takes; the last one read otherwise.
     template <typename Accept>
-    Picture wait_for_picture(Accept accept, int bound_ms = DRIVE_WAIT_BOUND_MS)
-    {
+    Picture wait_for_picture(Accept accept, int bound_ms = DRIVE_WAIT_BOUND_MS) {
         Picture picture;
         wait_until([&] { return accept(picture = capture_client(huesift.window)); }, bound_ms);
         return picture;
@@ -95,8 +91,7 @@ protected:
 
     // Waits for a picture showing the image and then for a different one,
     // as a running sort gives; false when the picture does not change.
-    bool pictures_keep_changing(int side, int min_coloured)
-    {
+    bool pictures_keep_changing(int side, int min_coloured) {
         Picture first;
         return wait_until([&] { return shows_image(first = capture_client(huesift.window), side, min_coloured); }) &&
                wait_until([&] {
@@ -108,8 +103,7 @@ protected:
     // Waits for two successive different pictures between which every
     // coloured pixel moved on by the same number of palette entries, as only
     // rotation does; gives the later one, or an empty picture when none came.
-    Picture wait_for_rotation_step(int side, int min_coloured)
-    {
+    Picture wait_for_rotation_step(int side, int min_coloured) {
         Picture previous;
         Picture stepped;
         wait_until([&] {
@@ -123,8 +117,7 @@ protected:
     }
 };
 
-TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstStart)
-{
+TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstStart) {
     char title[100] = {};
     GetWindowTextA(huesift.window, title, sizeof(title));
     EXPECT_STREQ(title, "Huesift");
@@ -139,8 +132,7 @@ TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstSta
     EXPECT_TRUE(black_outside(picture, 0));
 }
 
-TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradients)
-{
+TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradients) {
     const std::vector<bool> circle = fresh_surface_mask(SURFACE_CIRCLE, SMALL);
     ASSERT_EQ(circle.size(), static_cast<std::size_t>(SMALL * SMALL));
     const int circle_area = static_cast<int>(std::count(circle.begin(), circle.end(), true));
@@ -170,9 +162,10 @@ TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradient
             return later.back() < first_disorder / 4;
         },
         SETTLE_BOUND_MS);
-    std::printf("disorder (worst channel's share of out-of-order pairs), first picture after Start: %.4f;"
-                " next %zu pictures:",
-                first_disorder, later.size());
+    std::printf(
+        "disorder (worst channel's share of out-of-order pairs), first picture after Start: %.4f;"
+        " next %zu pictures:",
+        first_disorder, later.size());
     for (double disorder : later) std::printf(" %.4f", disorder);
     std::printf("\n");
     ASSERT_FALSE(later.empty());
@@ -181,8 +174,7 @@ TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradient
     EXPECT_TRUE(black_outside(settled, SMALL));
 }
 
-TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsTheBackgroundBlack)
-{
+TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsTheBackgroundBlack) {
     command(IDM_START);
     const Picture sorting = wait_for_picture([](const Picture& p) { return shows_image(p, SMALL, 40000); });
     ASSERT_TRUE(shows_image(sorting, SMALL, 40000));
@@ -205,8 +197,7 @@ TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsThe
     }
 }
 
-TEST_F(HuesiftEndToEnd, OptionsForABigSquareThenASmallOneReshapeTheNextStart)
-{
+TEST_F(HuesiftEndToEnd, OptionsForABigSquareThenASmallOneReshapeTheNextStart) {
     EXPECT_EQ(set_options({IDC_SIZE_BIG, IDC_SURFACE_SQUARE}), RESTART_NOTICE);
     command(IDM_START);
     const Picture big = wait_for_picture([](const Picture& p) { return shows_image(p, BIG, BIG * BIG); });
@@ -231,8 +222,7 @@ TEST_F(HuesiftEndToEnd, OptionsForABigSquareThenASmallOneReshapeTheNextStart)
 // asleep, so it is the Exit while sorting that such a fault shows in.)
 class EndingWhileBusy : public HuesiftEndToEnd, public ::testing::WithParamInterface<int> {};
 
-TEST_P(EndingWhileBusy, ExitWhileSortingABigImageEndsTheProcessWithCodeZero)
-{
+TEST_P(EndingWhileBusy, ExitWhileSortingABigImageEndsTheProcessWithCodeZero) {
     ASSERT_EQ(set_options({IDC_SIZE_BIG}), RESTART_NOTICE);
     command(IDM_START);
     ASSERT_TRUE(pictures_keep_changing(BIG, BIG_CIRCLE_MIN)) << "no sort running before Exit";
@@ -242,8 +232,7 @@ TEST_P(EndingWhileBusy, ExitWhileSortingABigImageEndsTheProcessWithCodeZero)
     EXPECT_EQ(exit_code, 0u);
 }
 
-TEST_P(EndingWhileBusy, CloseBoxWhileRotatingABigImageEndsTheProcessWithCodeZero)
-{
+TEST_P(EndingWhileBusy, CloseBoxWhileRotatingABigImageEndsTheProcessWithCodeZero) {
     ASSERT_EQ(set_options({IDC_SIZE_BIG}), RESTART_NOTICE);
     command(IDM_START);
     ASSERT_TRUE(pictures_keep_changing(BIG, BIG_CIRCLE_MIN)) << "no sort running";
@@ -259,8 +248,7 @@ INSTANTIATE_TEST_SUITE_P(Rounds, EndingWhileBusy, ::testing::Range(0, 4));
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: e2e_tests PATH-OF-huesift.exe\n");

@@ -3,8 +3,7 @@
 #include "engine/image.h"
 #include "engine/surface.h"
 
-std::vector<bool> fresh_surface_mask(SurfaceKind surface, int size)
-{
+std::vector<bool> fresh_surface_mask(SurfaceKind surface, int size) {
     std::vector<bool> mask;
     // A drawing context of its own, as the program's first Start has.
     if (!open_drawing_context(nullptr)) return mask;

@@ -46,8 +46,7 @@ TEST(DisorderTest, CountsOnlyPairsOfTwoSurfacePixels) {
     // background below-left would be in order. Green's only pair: (1,0)-(2,1).
     const std::uint32_t background = 0xFF000000;
     const std::vector<std::uint32_t> px = {
-        0,          rgb(1, 9, 0), rgb(9, 0, 9),
-        background, rgb(5, 0, 0), rgb(1, 5, 0),
+        0, rgb(1, 9, 0), rgb(9, 0, 9), background, rgb(5, 0, 0), rgb(1, 5, 0),
     };
     const Disorder d = measure_disorder(px.data(), 3, 2, RED_UP);
     EXPECT_EQ(d.red, 0.5);
@@ -59,8 +58,7 @@ TEST(DisorderTest, DiagonalPairsDoNotWrapAcrossTheImageEdge) {
     // Each row rises left to right in blue and green, so a wrapped pair
     // (last column with the next row's first) would be out of order.
     const std::vector<std::uint32_t> px = {
-        rgb(1, 1, 1), rgb(1, 1, 1), rgb(1, 9, 9),
-        rgb(1, 1, 1), rgb(1, 1, 1), rgb(1, 9, 9),
+        rgb(1, 1, 1), rgb(1, 1, 1), rgb(1, 9, 9), rgb(1, 1, 1), rgb(1, 1, 1), rgb(1, 9, 9),
     };
     const Disorder d = measure_disorder(px.data(), 3, 2, RED_UP);
     EXPECT_EQ(d.blue, 0.5);   // (2,0)-(1,1) out of order, (1,0)-(0,1) not

@@ -96,7 +96,8 @@ TEST(Drawing, EllipseOutlineIsOnePixelInThePenAroundTheBrush) {
     for (int y = 1; y < 47; ++y)
         for (int x = 1; x < 63; ++x) {
             if (outside(x, y)) continue;
-            const bool borders_outside = outside(x - 1, y) || outside(x + 1, y) || outside(x, y - 1) || outside(x, y + 1);
+            const bool borders_outside =
+                outside(x - 1, y) || outside(x + 1, y) || outside(x, y - 1) || outside(x, y + 1);
             EXPECT_EQ(canvas.at(x, y), borders_outside ? COLOUR_WHITE : COLOUR_BLACK) << x << "," << y;
             (borders_outside ? rim : inside) += 1;
         }

@@ -25,17 +25,16 @@ bool no_image() {
 TEST_F(ImageTest, HeaderIsAFiftyTwoByteTopDownBitfieldsBitmapInfo) {
     ImageHeader header;
     fill_image_header(header, 256, 256);
-    const unsigned char expected[52] = {
-        40, 0, 0, 0,                // header size
-        0x00, 0x01, 0, 0,           // width 256
-        0x00, 0xFF, 0xFF, 0xFF,     // height -256: rows run top-down
-        1, 0,                       // planes
-        32, 0,                      // bits per pixel
-        3, 0, 0, 0,                 // BI_BITFIELDS
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0x00, 0x00, 0xFF, 0x00,     // red mask
-        0x00, 0xFF, 0x00, 0x00,     // green mask
-        0xFF, 0x00, 0x00, 0x00};    // blue mask
+    const unsigned char expected[52] = {40,   0,    0,    0,     // header size
+                                        0x00, 0x01, 0,    0,     // width 256
+                                        0x00, 0xFF, 0xFF, 0xFF,  // height -256: rows run top-down
+                                        1,    0,                 // planes
+                                        32,   0,                 // bits per pixel
+                                        3,    0,    0,    0,     // BI_BITFIELDS
+                                        0,    0,    0,    0,    0, 0, 0, 0, 0,    0,    0,    0,
+                                        0,    0,    0,    0,    0, 0, 0, 0, 0x00, 0x00, 0xFF, 0x00,  // red mask
+                                        0x00, 0xFF, 0x00, 0x00,                                      // green mask
+                                        0xFF, 0x00, 0x00, 0x00};                                     // blue mask
     EXPECT_EQ(std::memcmp(&header, expected, sizeof expected), 0);
 }
 
@@ -66,7 +65,8 @@ TEST_F(ImageTest, EachCreationFailureLeavesNoImageNoPaletteAndNoMemory) {
         AllocationPurpose purpose;
         const char* text;  // nullptr: no message
     };
-    const Case cases[] = {{ALLOC_IMAGE_HEADER, nullptr}, {ALLOC_BITMAP, NO_BITMAP_TEXT}, {ALLOC_BITMAP_BITS, NO_BITS_TEXT}};
+    const Case cases[] = {
+        {ALLOC_IMAGE_HEADER, nullptr}, {ALLOC_BITMAP, NO_BITMAP_TEXT}, {ALLOC_BITMAP_BITS, NO_BITS_TEXT}};
     for (const Case& c : cases) {
         // An earlier image and palette are released by the attempt.
         set_allocation_gate(nullptr);

@@ -80,7 +80,7 @@ int reference_pick(std::uint32_t* counts, int n, std::uint32_t pixel_count) {
 
 TEST_F(PaletteTest, HoldsNinetyDistinctSaturatedColoursAroundTheWheel) {
     const std::pair<int, std::uint32_t> landmarks[] = {
-        {0, 0xFF0000}, {1, 0xFF0100}, {2, 0xFF0200}, {3, 0xFF0400}, {14, 0xFFFE00}, {15, 0xFFFF00},
+        {0, 0xFF0000},  {1, 0xFF0100},  {2, 0xFF0200},  {3, 0xFF0400},  {14, 0xFFFE00}, {15, 0xFFFF00},
         {16, 0xFEFF00}, {17, 0xFCFF00}, {28, 0x02FF00}, {29, 0x01FF00}, {30, 0x00FF00}, {31, 0x00FF01},
         {44, 0x00FFFE}, {45, 0x00FFFF}, {46, 0x00FEFF}, {59, 0x0001FF}, {60, 0x0000FF}, {61, 0x0100FF},
         {74, 0xFE00FF}, {75, 0xFF00FF}, {76, 0xFF00FE}, {77, 0xFF00FC}, {88, 0xFF0002}, {89, 0xFF0001}};

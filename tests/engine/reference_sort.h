@@ -11,7 +11,8 @@
 #include "engine/random.h"
 
 // Pacing is left out: it neither draws nor moves pixels.
-inline void reference_sort(std::vector<std::uint32_t>& px, std::uint32_t w, bool retry, bool red_down, std::uint64_t n) {
+inline void reference_sort(std::vector<std::uint32_t>& px, std::uint32_t w, bool retry, bool red_down,
+                           std::uint64_t n) {
     const std::uint32_t b = w * (w - 1);
     auto draw = [&] { return draw_random() % b; };
     auto both_surface = [&](std::uint32_t p, std::uint32_t q) { return px[p] != 0 && px[q] != 0; };

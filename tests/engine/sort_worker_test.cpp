@@ -126,7 +126,8 @@ TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBit) {
             const RandomSource reference_end = random_source;
 
             for (DrawKernelPath path : runnable_paths()) {
-                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " path " << path);
+                SCOPED_TRACE(testing::Message()
+                             << "entry " << entry.index << " surface " << surface << " path " << path);
                 ASSERT_TRUE(force_draw_path(path));
                 restore_pixels(start);
                 random_source = seeded;
@@ -151,7 +152,8 @@ TEST_F(SortTest, RunsInPiecesContinueExactlyWhereTheyStopped) {
             reference_sort(expected, entry.size, entry.retry, entry.red_down, 100000);
             const RandomSource reference_end = random_source;
             for (DrawKernelPath path : runnable_paths()) {
-                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " path " << path);
+                SCOPED_TRACE(testing::Message()
+                             << "entry " << entry.index << " surface " << surface << " path " << path);
                 ASSERT_TRUE(force_draw_path(path));
                 restore_pixels(start);
                 random_source = seeded;
@@ -225,7 +227,7 @@ TEST_F(SortTest, DiagonalPairsNeverWrapAcrossTheImageEdge) {
     // be a wrap, and each such pair is out of order in blue or green.
     for (SortEntryIndex index : {SORT_SKIP_RED_DOWN, SORT_SKIP_RED_UP}) {
         fill_image(256, [](std::uint32_t x, std::uint32_t) -> std::uint32_t {
-            if (x == 0) return 0x0080FF;   // blue high, green low
+            if (x == 0) return 0x0080FF;                      // blue high, green low
             if (x == 255) return 0x00FF00 | 0x800000 | 0x01;  // green high, blue low
             return 0;
         });
@@ -270,10 +272,11 @@ TEST_F(SortTest, AWorkerSortsWhileTheWaitingThreadPaintsAndStopsMidRun) {
         // request; other reads happen while it runs.
         static std::uint64_t checksum;
         checksum = 0;
-        EXPECT_EQ(serve_repaints(2, 60000, [] {
-                      for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i)
-                          checksum += load_pixel(image_buffer.pixels, i);
-                  }),
+        EXPECT_EQ(serve_repaints(2, 60000,
+                                 [] {
+                                     for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i)
+                                         checksum += load_pixel(image_buffer.pixels, i);
+                                 }),
                   2);
         const auto while_running = snapshot_pixels();
         stop_worker();

@@ -31,9 +31,9 @@ bool wait_until_true(Condition condition) {
 }
 
 TEST_F(RenderErrors, ABadCommandLineExitsWithTwoAndTheUsage) {
-    for (const char* args : {"--bogus", "--shape hexagon", "--size 300", "--seed -1", "--seed 4294967296",
-                             "--frames 5", "--sort-gif s.gif", "--speed 6", "--iterations 5 --until-settled",
-                             "--png a.png --curve a.png", "--seed"}) {
+    for (const char* args :
+         {"--bogus", "--shape hexagon", "--size 300", "--seed -1", "--seed 4294967296", "--frames 5",
+          "--sort-gif s.gif", "--speed 6", "--iterations 5 --until-settled", "--png a.png --curve a.png", "--seed"}) {
         const ProgramResult result = run(args);
         EXPECT_EQ(result.exit_code, 2) << args;
         EXPECT_NE(result.standard_error.find("huesift-render: "), std::string::npos) << args;
@@ -63,23 +63,25 @@ TEST_F(RenderErrors, NothingIsOverwrittenWithoutForce) {
 
 TEST_F(RenderErrors, AFailedWriteLeavesNoFileAndATargetThatAppearedIsKept) {
     std::string error;
-    EXPECT_FALSE(write_whole_file(path("x.csv"), false,
-                                  [](std::FILE* stream, std::string& failure) {
-                                      std::fputs("half", stream);
-                                      failure = "disk full";
-                                      return false;
-                                  },
-                                  error));
+    EXPECT_FALSE(write_whole_file(
+        path("x.csv"), false,
+        [](std::FILE* stream, std::string& failure) {
+            std::fputs("half", stream);
+            failure = "disk full";
+            return false;
+        },
+        error));
     EXPECT_NE(error.find("disk full"), std::string::npos);
     EXPECT_TRUE(files().empty());
 
     // A file made by someone else while the output was being written.
-    EXPECT_FALSE(write_whole_file(path("y.csv"), false,
-                                  [&](std::FILE* stream, std::string&) {
-                                      write_text(path("y.csv"), "theirs");
-                                      return std::fputs("ours", stream) >= 0;
-                                  },
-                                  error));
+    EXPECT_FALSE(write_whole_file(
+        path("y.csv"), false,
+        [&](std::FILE* stream, std::string&) {
+            write_text(path("y.csv"), "theirs");
+            return std::fputs("ours", stream) >= 0;
+        },
+        error));
     EXPECT_EQ(read_bytes(path("y.csv")), "theirs");
     EXPECT_EQ(files(), std::vector<std::string>{"y.csv"});
 }
@@ -91,8 +93,8 @@ TEST_F(RenderErrors, AnInterruptWhileWritingLeavesNoTemporaryFile) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         if (chdir(folder.c_str()) != 0) _exit(127);
-        execl(HUESIFT_RENDER_PATH, "huesift-render", "--quiet", "--seed", "3", "--iterations", "100000000", "--sort-gif",
-              "s.gif", "--frames", "50", static_cast<char*>(nullptr));
+        execl(HUESIFT_RENDER_PATH, "huesift-render", "--quiet", "--seed", "3", "--iterations", "100000000",
+              "--sort-gif", "s.gif", "--frames", "50", static_cast<char*>(nullptr));
         _exit(127);
     }
     const bool writing = wait_until_true([&] {
@@ -119,8 +121,16 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
     EXPECT_TRUE(options.until_settled);
     EXPECT_FALSE(options.seed_given);
 
-    const char* some[] = {"huesift-render", "--shape=inverted-triangle", "--size", "512", "--red=down",
-                          "--iterations", "12", "--seed=4294967295", "--speed", "3"};
+    const char* some[] = {"huesift-render",
+                          "--shape=inverted-triangle",
+                          "--size",
+                          "512",
+                          "--red=down",
+                          "--iterations",
+                          "12",
+                          "--seed=4294967295",
+                          "--speed",
+                          "3"};
     ASSERT_EQ(parse_render_options(10, some, options, error), PARSE_RUN) << error;
     EXPECT_EQ(options.surface, SURFACE_TRIANGLE_INVERTED);
     EXPECT_EQ(options.size, 512);

@@ -43,7 +43,7 @@ bool decode_png(const std::string& path, DecodedPng& png);
 struct DecodedGif {
     int width = 0;
     int height = 0;
-    int loop_count = -1;  // from the NETSCAPE2.0 block; -1 without one
+    int loop_count = -1;                             // from the NETSCAPE2.0 block; -1 without one
     std::vector<std::vector<std::uint32_t>> frames;  // 0x00RRGGBB per pixel
     std::vector<int> delays;
 };

@@ -15,13 +15,12 @@ struct ArgumentCase {
     std::uintptr_t window;
 };
 
-TEST(SaverArguments, ReadsEveryFormWindowsUses)
-{
+TEST(SaverArguments, ReadsEveryFormWindowsUses) {
     const ArgumentCase cases[] = {
-        {"", SAVER_SETTINGS, 0},         {"  ", SAVER_SETTINGS, 0},       {"/c", SAVER_SETTINGS, 0},
-        {"-C", SAVER_SETTINGS, 0},       {"/c:1234", SAVER_SETTINGS, 1234}, {"/c 77", SAVER_SETTINGS, 77},
-        {"/s", SAVER_FULL_SCREEN, 0},    {"/S", SAVER_FULL_SCREEN, 0},    {"-s", SAVER_FULL_SCREEN, 0},
-        {" /s ", SAVER_FULL_SCREEN, 0},  {"/s:5", SAVER_FULL_SCREEN, 0},  {"/p 1234", SAVER_PREVIEW, 1234},
+        {"", SAVER_SETTINGS, 0},          {"  ", SAVER_SETTINGS, 0},         {"/c", SAVER_SETTINGS, 0},
+        {"-C", SAVER_SETTINGS, 0},        {"/c:1234", SAVER_SETTINGS, 1234}, {"/c 77", SAVER_SETTINGS, 77},
+        {"/s", SAVER_FULL_SCREEN, 0},     {"/S", SAVER_FULL_SCREEN, 0},      {"-s", SAVER_FULL_SCREEN, 0},
+        {" /s ", SAVER_FULL_SCREEN, 0},   {"/s:5", SAVER_FULL_SCREEN, 0},    {"/p 1234", SAVER_PREVIEW, 1234},
         {"/p:1234", SAVER_PREVIEW, 1234}, {"-P  99", SAVER_PREVIEW, 99},
     };
     for (const ArgumentCase& c : cases) {
@@ -32,16 +31,14 @@ TEST(SaverArguments, ReadsEveryFormWindowsUses)
     EXPECT_EQ(parse_saver_arguments(nullptr).mode, SAVER_SETTINGS);
 }
 
-TEST(SaverArguments, RefusesWhatItDoesNotKnow)
-{
+TEST(SaverArguments, RefusesWhatItDoesNotKnow) {
     for (const char* arguments : {"/x", "/a", "s", "/", "/save", "/p", "/p:", "/p 0", "/p abc", "/p 12x",
                                   "/p 99999999999999999999999", "/s now", "/c:owner", "/p -5"}) {
         EXPECT_EQ(parse_saver_arguments(arguments).mode, SAVER_INVALID) << '"' << arguments << '"';
     }
 }
 
-TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres)
-{
+TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres) {
     const Placement screen = place_image(1280, 1024, 256);
     EXPECT_EQ(screen.factor, 4);
     EXPECT_EQ(screen.side, 1024);
@@ -70,8 +67,7 @@ TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres)
 
 // Unknown switches, and a preview without a window to draw in, end at once
 // with code 2 and show nothing.
-TEST(SaverArguments, UnknownArgumentsEndWithCode2AndNoWindow)
-{
+TEST(SaverArguments, UnknownArgumentsEndWithCode2AndNoWindow) {
     for (const char* arguments : {"/x", "/p", "/p 0", "/p 123456789", "/p:notawindow", "--help"}) {
         SCOPED_TRACE(arguments);
         SaverProcess saver;

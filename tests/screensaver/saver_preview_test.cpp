@@ -19,14 +19,12 @@ constexpr int PREVIEW_WIDTH = 152;
 constexpr int PREVIEW_HEIGHT = 112;
 constexpr const char* PARENT_CLASS = "SaverPreviewParent";
 
-void pump_messages()
-{
+void pump_messages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
 }
 
-HWND make_parent()
-{
+HWND make_parent() {
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = DefWindowProcA;
     window_class.hInstance = GetModuleHandleA(nullptr);
@@ -42,15 +40,13 @@ HWND make_parent()
     return parent;
 }
 
-int coloured_pixels(const Picture& picture)
-{
+int coloured_pixels(const Picture& picture) {
     int coloured = 0;
     for (std::uint32_t word : picture.pixels) coloured += palette_index_of(word) >= 0;
     return coloured;
 }
 
-TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt)
-{
+TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt) {
     for (const char* form : {"/p %llu", "/P:%llu"}) {
         SCOPED_TRACE(form);
         HWND parent = make_parent();
@@ -89,8 +85,7 @@ TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt)
 // The preview's own window, run here as huesift.scr runs it: the shrunk
 // image fills the height of the little monitor and moves, and the loop ends
 // with code 0 when the parent is destroyed.
-TEST(SaverPreview, ShowsTheShrunkSortAndEndsWithItsParent)
-{
+TEST(SaverPreview, ShowsTheShrunkSortAndEndsWithItsParent) {
     HWND parent = make_parent();
     ASSERT_NE(parent, nullptr);
     set_worker_wait(wait_servicing_messages);

@@ -15,13 +15,12 @@ namespace {
 using SavedValues = std::map<std::string, DWORD>;
 
 // The DWORD values under the settings key; the map leaves out anything else.
-SavedValues read_saved()
-{
+SavedValues read_saved() {
     SavedValues values;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return values;
-    for (const char* name : {VALUE_SURFACE, VALUE_ROTATION_SPEED, VALUE_IMAGE_SIZE, VALUE_SCREEN_REFRESHES,
-                             VALUE_RED_DIRECTION}) {
+    for (const char* name :
+         {VALUE_SURFACE, VALUE_ROTATION_SPEED, VALUE_IMAGE_SIZE, VALUE_SCREEN_REFRESHES, VALUE_RED_DIRECTION}) {
         DWORD type = 0, value = 0, size = sizeof(value);
         if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
             type == REG_DWORD) {
@@ -32,8 +31,7 @@ SavedValues read_saved()
     return values;
 }
 
-void write_raw(HKEY key, const char* name, DWORD type, const void* data, DWORD size)
-{
+void write_raw(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
     RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
@@ -43,14 +41,12 @@ protected:
     HWND dialog = nullptr;
 
     void SetUp() override { delete_saved_settings(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         close_saver(saver);
         delete_saved_settings();
     }
 
-    void open_dialog(const std::string& arguments)
-    {
+    void open_dialog(const std::string& arguments) {
         ASSERT_TRUE(start_saver(arguments, saver));
         ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of_saver(saver, "Options...")) != nullptr; }));
     }
@@ -61,8 +57,7 @@ protected:
 
     // Presses a button that closes the dialog; the settings page then ends
     // with code 0.
-    void close_with(int id)
-    {
+    void close_with(int id) {
         click(id);
         DWORD exit_code = 99;
         ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
@@ -71,8 +66,7 @@ protected:
     }
 };
 
-TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun)
-{
+TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun) {
     open_dialog("/c");
     EXPECT_TRUE(checked(IDC_SURFACE_CIRCLE));
     EXPECT_TRUE(checked(IDC_SIZE_SMALL));
@@ -98,8 +92,7 @@ TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun)
     close_with(IDCANCEL);
 }
 
-TEST_F(SaverSettings, CancelChangesNothing)
-{
+TEST_F(SaverSettings, CancelChangesNothing) {
     open_dialog("/c:0");
     click(IDC_RED_DOWN);
     close_with(IDOK);
@@ -114,16 +107,15 @@ TEST_F(SaverSettings, CancelChangesNothing)
     EXPECT_EQ(read_saved(), saved);
 }
 
-TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne)
-{
+TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     const char text[] = "100";
     const WORD short_value = 16;
     const DWORD bad_size = 300, refresh_more = 4, red_down = 1;
-    write_raw(key, VALUE_SURFACE, REG_SZ, text, sizeof(text));                          // wrong type
+    write_raw(key, VALUE_SURFACE, REG_SZ, text, sizeof(text));                            // wrong type
     write_raw(key, VALUE_ROTATION_SPEED, REG_BINARY, &short_value, sizeof(short_value));  // wrong size
     write_raw(key, VALUE_IMAGE_SIZE, REG_DWORD, &bad_size, sizeof(bad_size));             // no such code
     write_raw(key, VALUE_SCREEN_REFRESHES, REG_DWORD, &refresh_more, sizeof(refresh_more));

@@ -28,8 +28,7 @@ struct Shown {
 
 // Where the image of side `side` must appear on the one virtual display:
 // enlarged by the largest whole factor and centred.
-Shown expected_placement(int side)
-{
+Shown expected_placement(int side) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     Shown shown;
@@ -39,8 +38,7 @@ Shown expected_placement(int side)
     return shown;
 }
 
-double cpu_seconds(HANDLE process)
-{
+double cpu_seconds(HANDLE process) {
     FILETIME created, ended, kernel, user;
     if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return -1;
     auto seconds = [](const FILETIME& t) {
@@ -49,16 +47,14 @@ double cpu_seconds(HANDLE process)
     return seconds(kernel) + seconds(user);
 }
 
-PROCESS_MEMORY_COUNTERS memory_of(HANDLE process)
-{
+PROCESS_MEMORY_COUNTERS memory_of(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(process, &counters, sizeof(counters));
     return counters;
 }
 
-void write_size(HKEY key, DWORD size)
-{
+void write_size(HKEY key, DWORD size) {
     RegSetValueExA(key, "ImageSize", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&size), sizeof(size));
 }
 
@@ -68,30 +64,26 @@ protected:
     HWND window = nullptr;
 
     void SetUp() override { delete_saved_settings(); }
-    void TearDown() override
-    {
+    void TearDown() override {
         close_saver(saver);
         delete_saved_settings();
     }
 
     // Starts the full-screen show with the pointer resting on the screen.
-    void start_show()
-    {
+    void start_show() {
         SetCursorPos(POINTER_X, POINTER_Y);
         ASSERT_TRUE(start_saver("/s", saver));
         ASSERT_TRUE(wait_until([&] { return (window = find_saver_window(saver)) != nullptr; }));
     }
 
-    std::vector<int> indices(int side)
-    {
+    std::vector<int> indices(int side) {
         const Shown shown = expected_placement(side);
         return shown_indices(window, shown.left, shown.top, side, shown.factor);
     }
 
     // Waits for two pictures in a row that `between` accepts.
     template <typename Between>
-    bool wait_for_change(int side, Between between, int bound_ms = DRIVE_WAIT_BOUND_MS)
-    {
+    bool wait_for_change(int side, Between between, int bound_ms = DRIVE_WAIT_BOUND_MS) {
         std::vector<int> before = indices(side);
         return wait_until(
             [&] {
@@ -103,16 +95,14 @@ protected:
             bound_ms);
     }
 
-    void expect_ends_with_code_0()
-    {
+    void expect_ends_with_code_0() {
         DWORD exit_code = 99;
         ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
         EXPECT_EQ(exit_code, 0u);
     }
 };
 
-TEST_F(SaverShow, CoversTheVirtualScreenSortsThenRotatesAndEndsOnAKey)
-{
+TEST_F(SaverShow, CoversTheVirtualScreenSortsThenRotatesAndEndsOnAKey) {
     start_show();
     const double appeared_s = static_cast<double>(GetTickCount64() - saver.started_ms) / 1000;
 
@@ -144,15 +134,14 @@ TEST_F(SaverShow, CoversTheVirtualScreenSortsThenRotatesAndEndsOnAKey)
     const ULONGLONG key_at = GetTickCount64();
     press_key(window, VK_SPACE);
     expect_ends_with_code_0();
-    std::printf("[ figures  ] window after %.2f s; rotating: %.1f s CPU per minute (%.2f s in %.2f s); "
-                "pagefile %zu KB, working set %zu KB; ended %.2f s after the key\n",
-                appeared_s, 60 * cpu / wall, cpu, wall, static_cast<std::size_t>(memory.PagefileUsage / 1024),
-                static_cast<std::size_t>(memory.WorkingSetSize / 1024),
-                static_cast<double>(GetTickCount64() - key_at) / 1000);
+    std::printf(
+        "[ figures  ] window after %.2f s; rotating: %.1f s CPU per minute (%.2f s in %.2f s); "
+        "pagefile %zu KB, working set %zu KB; ended %.2f s after the key\n",
+        appeared_s, 60 * cpu / wall, cpu, wall, static_cast<std::size_t>(memory.PagefileUsage / 1024),
+        static_cast<std::size_t>(memory.WorkingSetSize / 1024), static_cast<double>(GetTickCount64() - key_at) / 1000);
 }
 
-TEST_F(SaverShow, ATremorOfThePointerKeepsItAndARealMoveEndsIt)
-{
+TEST_F(SaverShow, ATremorOfThePointerKeepsItAndARealMoveEndsIt) {
     start_show();
     ASSERT_TRUE(wait_for_change(SMALL, looks_sorted_between));
     move_pointer(POINTER_X + 2, POINTER_Y + 1);
@@ -169,8 +158,7 @@ TEST_F(SaverShow, ATremorOfThePointerKeepsItAndARealMoveEndsIt)
     expect_ends_with_code_0();
 }
 
-TEST_F(SaverShow, AClickEndsIt)
-{
+TEST_F(SaverShow, AClickEndsIt) {
     start_show();
     ASSERT_TRUE(wait_for_change(SMALL, looks_sorted_between));
     INPUT clicks[2] = {};
@@ -184,8 +172,7 @@ TEST_F(SaverShow, AClickEndsIt)
 // After its rotation the show starts a new picture with the next shape (the
 // saved circle, then the torus, whose centre is black), and the memory of
 // the old one is given back.
-TEST_F(SaverShow, StartsTheNextShapeAfterTheRotationWithoutGrowing)
-{
+TEST_F(SaverShow, StartsTheNextShapeAfterTheRotationWithoutGrowing) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Huesift\\Screensaver", 0, nullptr, 0, KEY_SET_VALUE,
                               nullptr, &key, nullptr),

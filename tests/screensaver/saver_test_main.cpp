@@ -6,8 +6,7 @@
 
 #include "tools/driving/saver_process.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: scr_tests PATH-OF-huesift.scr\n");

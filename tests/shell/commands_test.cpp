@@ -23,8 +23,7 @@ std::atomic<int> worker_repaints{0};
 std::atomic<bool> worker_in_repaint{false};
 
 // The shell's own repaint operation, counted.
-void counting_repaint()
-{
+void counting_repaint() {
     worker_in_repaint = true;
     repaint_main_window();
     worker_in_repaint = false;
@@ -33,8 +32,7 @@ void counting_repaint()
 
 class CommandsTest : public ShellTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ShellTest::SetUp();
         worker_repaints = 0;
         set_repaint_hook(counting_repaint);
@@ -42,8 +40,7 @@ protected:
         sort_settings.refresh_interval = REFRESH_MORE;
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         set_repaint_hook(repaint_main_window);
         ShellTest::TearDown();
     }
@@ -52,8 +49,7 @@ protected:
 
     // Waits, keeping the window's messages flowing, until the running worker
     // has asked for `count` more repaints.
-    static bool wait_for_repaints(int count)
-    {
+    static bool wait_for_repaints(int count) {
         const int target = worker_repaints + count;
         return pump_until([&] { return worker_repaints >= target; });
     }
@@ -72,8 +68,7 @@ constexpr StartCase START_CASES[] = {
     {IMAGE_SIZE_BIG, RED_DOWN, SORT_RETRY_RED_DOWN},
 };
 
-std::set<int> moved_counters(const std::uint16_t (&before)[SORT_ENTRY_COUNT])
-{
+std::set<int> moved_counters(const std::uint16_t (&before)[SORT_ENTRY_COUNT]) {
     std::set<int> moved;
     for (int i = 0; i < SORT_ENTRY_COUNT; ++i) {
         if (run_state.iteration_counter[i] != before[i]) moved.insert(i);
@@ -81,8 +76,7 @@ std::set<int> moved_counters(const std::uint16_t (&before)[SORT_ENTRY_COUNT])
     return moved;
 }
 
-TEST_F(CommandsTest, StartSetsTheGeometryAndRunsTheSortEntryForSizeAndDirection)
-{
+TEST_F(CommandsTest, StartSetsTheGeometryAndRunsTheSortEntryForSizeAndDirection) {
     for (const StartCase& start : START_CASES) {
         SCOPED_TRACE(testing::Message() << "size " << start.image_size << ", red direction " << start.red_direction);
         sort_settings.image_size = start.image_size;
@@ -115,8 +109,7 @@ TEST_F(CommandsTest, StartSetsTheGeometryAndRunsTheSortEntryForSizeAndDirection)
     }
 }
 
-TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged)
-{
+TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged) {
     command(IDM_START);
     ASSERT_TRUE(wait_for_repaints(1));
 
@@ -145,8 +138,7 @@ TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged)
     EXPECT_GT(coloured, 0);
 }
 
-TEST_F(CommandsTest, StartWhileRotatingSortsAndLeavesRotationModeOn)
-{
+TEST_F(CommandsTest, StartWhileRotatingSortsAndLeavesRotationModeOn) {
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
     ASSERT_EQ(run_state.rotation_on, 1);
@@ -170,8 +162,7 @@ bool fail_image_header(AllocationPurpose purpose) { return purpose == ALLOC_IMAG
 bool fail_palette(AllocationPurpose purpose) { return purpose == ALLOC_PALETTE; }
 bool fail_use_counts(AllocationPurpose purpose) { return purpose == ALLOC_USE_COUNTS; }
 
-TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff)
-{
+TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff) {
     // Before the first Start.
     command(IDM_TOGGLE_ROTATION);
     EXPECT_EQ(run_state.rotation_on, 0);
@@ -218,8 +209,7 @@ struct ImageFailureCase {
 bool fail_bitmap(AllocationPurpose purpose) { return purpose == ALLOC_BITMAP; }
 bool fail_bitmap_bits(AllocationPurpose purpose) { return purpose == ALLOC_BITMAP_BITS; }
 
-TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNextStartWorks)
-{
+TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNextStartWorks) {
     const ImageFailureCase cases[] = {{fail_bitmap, NO_BITMAP_TEXT}, {fail_bitmap_bits, NO_BITS_TEXT}};
     for (const ImageFailureCase& failure : cases) {
         SCOPED_TRACE(failure.text);
@@ -252,8 +242,7 @@ TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNex
 
 bool refuse_thread(std::thread&, WorkerEntry) { return false; }
 
-TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheirState)
-{
+TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheirState) {
     set_thread_starter(refuse_thread);
     command(IDM_START);
     EXPECT_FALSE(worker_is_running());
@@ -272,8 +261,7 @@ TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheir
     EXPECT_EQ(image_buffer.pixels[0] >> PIXEL_TAG_SHIFT, BACKGROUND_TAG) << "the pixels stay tagged";
 }
 
-TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage)
-{
+TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage) {
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
     ASSERT_EQ(run_state.rotation_on, 1);
@@ -289,8 +277,7 @@ TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage)
     EXPECT_FALSE(worker_is_running());
 }
 
-TEST_F(CommandsTest, StoppingAWorkerThatWaitsForItsPaintCompletes)
-{
+TEST_F(CommandsTest, StoppingAWorkerThatWaitsForItsPaintCompletes) {
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         command(IDM_START);
@@ -308,14 +295,12 @@ TEST_F(CommandsTest, StoppingAWorkerThatWaitsForItsPaintCompletes)
 WNDPROC shell_window_proc = nullptr;
 std::atomic<int> paints{0};
 
-LRESULT CALLBACK counting_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK counting_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_PAINT) ++paints;
     return CallWindowProcA(shell_window_proc, window, message, wparam, lparam);
 }
 
-TEST_F(CommandsTest, WorkerRepaintsArePaintedWhileAModalDialogIsOpen)
-{
+TEST_F(CommandsTest, WorkerRepaintsArePaintedWhileAModalDialogIsOpen) {
     set_repaint_hook(repaint_main_window);
     shell_window_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_window_proc)));
@@ -343,8 +328,7 @@ std::atomic<bool> sends_armed{false};
 std::atomic<bool> worker_waits_for_stop{false};
 std::atomic<bool> sends_returned{false};
 
-void sending_repaint()
-{
+void sending_repaint() {
     if (!sends_armed.exchange(false)) {
         counting_repaint();
         return;
@@ -364,8 +348,7 @@ void sending_repaint()
     sender.detach();
 }
 
-TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded)
-{
+TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded) {
     sort_settings.image_size = IMAGE_SIZE_BIG;
     sends_armed = false;
     worker_waits_for_stop = false;
@@ -394,8 +377,7 @@ TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded)
 // cannot deliver a message.
 BOOL WINAPI failing_message_source(LPMSG, HWND, UINT, UINT) { return -1; }
 
-TEST_F(CommandsTest, AFailedMessageLoopEndsWithAFailureCode)
-{
+TEST_F(CommandsTest, AFailedMessageLoopEndsWithAFailureCode) {
     set_message_source(failing_message_source);
     const int code = run_message_loop(GetModuleHandleA(nullptr));
     set_message_source(nullptr);
@@ -414,8 +396,7 @@ constexpr ExitCase EXIT_CASES[] = {
     {"close box while sorting", false, true},
 };
 
-TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything)
-{
+TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything) {
     for (const ExitCase& exit : EXIT_CASES) {
         SCOPED_TRACE(exit.name);
         if (!main_window) {

@@ -5,8 +5,7 @@
 
 namespace {
 
-std::string ordinal_name(WORD ordinal)
-{
+std::string ordinal_name(WORD ordinal) {
     std::string name = "#";
     name += std::to_string(ordinal);
     return name;
@@ -18,15 +17,13 @@ constexpr WORD EXTENDED_SIGNATURE = 0xFFFF;
 struct Reader {
     const BYTE* at;
 
-    WORD word()
-    {
+    WORD word() {
         WORD value;
         memcpy(&value, at, sizeof(value));
         at += sizeof(value);
         return value;
     }
-    DWORD dword()
-    {
+    DWORD dword() {
         DWORD value;
         memcpy(&value, at, sizeof(value));
         at += sizeof(value);
@@ -35,16 +32,14 @@ struct Reader {
     short signed_word() { return static_cast<short>(word()); }
 
     // A UTF-16 string of ASCII characters (all of this program's texts).
-    std::string string()
-    {
+    std::string string() {
         std::string text;
         while (WORD c = word()) text += static_cast<char>(c);
         return text;
     }
 
     // A string, or 0xFFFF and an ordinal.
-    std::string string_or_ordinal(WORD& ordinal)
-    {
+    std::string string_or_ordinal(WORD& ordinal) {
         ordinal = 0;
         WORD first;
         memcpy(&first, at, sizeof(first));
@@ -56,36 +51,39 @@ struct Reader {
         return string();
     }
 
-    void align_to_dword(const BYTE* base)
-    {
+    void align_to_dword(const BYTE* base) {
         while ((at - base) % 4) ++at;
     }
 };
 
 // Class names are not case-sensitive; windres writes them in capitals.
-std::string lower_case(std::string text)
-{
+std::string lower_case(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-std::string predefined_class(WORD atom)
-{
+std::string predefined_class(WORD atom) {
     switch (atom) {
-    case 0x80: return "button";
-    case 0x81: return "edit";
-    case 0x82: return "static";
-    case 0x83: return "listbox";
-    case 0x84: return "scrollbar";
-    case 0x85: return "combobox";
-    default: return ordinal_name(atom);
+        case 0x80:
+            return "button";
+        case 0x81:
+            return "edit";
+        case 0x82:
+            return "static";
+        case 0x83:
+            return "listbox";
+        case 0x84:
+            return "scrollbar";
+        case 0x85:
+            return "combobox";
+        default:
+            return ordinal_name(atom);
     }
 }
 
 }  // namespace
 
-bool load_dialog_template(int id, DialogTemplate& dialog)
-{
+bool load_dialog_template(int id, DialogTemplate& dialog) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));  // RT_DIALOG
     if (!found) return false;

@@ -20,8 +20,7 @@ struct ExpectedControl {
     short x, y, width, height;
 };
 
-void expect_controls(const DialogTemplate& dialog, const std::vector<ExpectedControl>& expected)
-{
+void expect_controls(const DialogTemplate& dialog, const std::vector<ExpectedControl>& expected) {
     ASSERT_EQ(dialog.controls.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const DialogControl& control = dialog.controls[i];
@@ -40,8 +39,7 @@ void expect_controls(const DialogTemplate& dialog, const std::vector<ExpectedCon
     }
 }
 
-TEST(DialogTemplates, OptionsHasItsFiveGroupsOfRadioButtonsAndOkAndCancel)
-{
+TEST(DialogTemplates, OptionsHasItsFiveGroupsOfRadioButtonsAndOkAndCancel) {
     DialogTemplate dialog;
     ASSERT_TRUE(load_dialog_template(IDD_OPTIONS, dialog));
     EXPECT_EQ(dialog.caption, "Options...");
@@ -54,35 +52,36 @@ TEST(DialogTemplates, OptionsHasItsFiveGroupsOfRadioButtonsAndOkAndCancel)
     EXPECT_EQ(dialog.height, 237);
 
     const DWORD first_radio = WS_GROUP | WS_TABSTOP;
-    expect_controls(dialog, {
-        {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 14, 216, 50, 14},
-        {IDCANCEL, "button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 143, 216, 50, 14},
-        {NO_ID, "button", "Select surface", BS_GROUPBOX, 0, 14, 14, 87, 98},
-        {IDC_SURFACE_SQUARE, "button", "Square", BS_AUTORADIOBUTTON, first_radio, 20, 30, 70, 13},
-        {IDC_SURFACE_CIRCLE, "button", "Circle", BS_AUTORADIOBUTTON, 0, 20, 45, 70, 13},
-        {IDC_SURFACE_TORUS, "button", "Torus", BS_AUTORADIOBUTTON, 0, 20, 60, 70, 13},
-        {IDC_SURFACE_TRIANGLE, "button", "Triangle", BS_AUTORADIOBUTTON, 0, 20, 75, 70, 13},
-        {IDC_SURFACE_TRIANGLE_INVERTED, "button", "Triangle inverted", BS_AUTORADIOBUTTON, 0, 20, 90, 70, 13},
-        {NO_ID, "button", "Rotation speed", BS_GROUPBOX, 0, 106, 14, 87, 98},
-        {IDC_SPEED_5_SLOWEST, "button", "5 (slowest)", BS_AUTORADIOBUTTON, first_radio, 112, 30, 79, 13},
-        {IDC_SPEED_4, "button", "4", BS_AUTORADIOBUTTON, 0, 112, 45, 70, 13},
-        {IDC_SPEED_3, "button", "3", BS_AUTORADIOBUTTON, 0, 112, 60, 70, 13},
-        {IDC_SPEED_2, "button", "2", BS_AUTORADIOBUTTON, 0, 112, 75, 70, 13},
-        {IDC_SPEED_1_FASTEST, "button", "1 (fastest)", BS_AUTORADIOBUTTON, 0, 112, 90, 70, 13},
-        {NO_ID, "button", "Image Size", BS_GROUPBOX, 0, 14, 118, 87, 55},
-        {IDC_SIZE_BIG, "button", "Big (512 pixels)", BS_AUTORADIOBUTTON, first_radio, 20, 133, 70, 13},
-        {IDC_SIZE_SMALL, "button", "Small (256 pixels)", BS_AUTORADIOBUTTON, 0, 20, 148, 70, 13},
-        {NO_ID, "button", "Screen refreshes", BS_GROUPBOX, 0, 106, 118, 87, 55},
-        {IDC_REFRESH_MORE, "button", "More (slower)", BS_AUTORADIOBUTTON, first_radio, 112, 133, 70, 13},
-        {IDC_REFRESH_LESS, "button", "Less (faster)", BS_AUTORADIOBUTTON, 0, 112, 148, 70, 13},
-        {NO_ID, "button", "Sort direction", BS_GROUPBOX, 0, 14, 177, 179, 30},
-        {IDC_RED_UP, "button", "Red up", BS_AUTORADIOBUTTON, first_radio, 20, 191, 70, 13},
-        {IDC_RED_DOWN, "button", "Red down", BS_AUTORADIOBUTTON, 0, 112, 190, 70, 13},
-    });
+    expect_controls(
+        dialog,
+        {
+            {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 14, 216, 50, 14},
+            {IDCANCEL, "button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 143, 216, 50, 14},
+            {NO_ID, "button", "Select surface", BS_GROUPBOX, 0, 14, 14, 87, 98},
+            {IDC_SURFACE_SQUARE, "button", "Square", BS_AUTORADIOBUTTON, first_radio, 20, 30, 70, 13},
+            {IDC_SURFACE_CIRCLE, "button", "Circle", BS_AUTORADIOBUTTON, 0, 20, 45, 70, 13},
+            {IDC_SURFACE_TORUS, "button", "Torus", BS_AUTORADIOBUTTON, 0, 20, 60, 70, 13},
+            {IDC_SURFACE_TRIANGLE, "button", "Triangle", BS_AUTORADIOBUTTON, 0, 20, 75, 70, 13},
+            {IDC_SURFACE_TRIANGLE_INVERTED, "button", "Triangle inverted", BS_AUTORADIOBUTTON, 0, 20, 90, 70, 13},
+            {NO_ID, "button", "Rotation speed", BS_GROUPBOX, 0, 106, 14, 87, 98},
+            {IDC_SPEED_5_SLOWEST, "button", "5 (slowest)", BS_AUTORADIOBUTTON, first_radio, 112, 30, 79, 13},
+            {IDC_SPEED_4, "button", "4", BS_AUTORADIOBUTTON, 0, 112, 45, 70, 13},
+            {IDC_SPEED_3, "button", "3", BS_AUTORADIOBUTTON, 0, 112, 60, 70, 13},
+            {IDC_SPEED_2, "button", "2", BS_AUTORADIOBUTTON, 0, 112, 75, 70, 13},
+            {IDC_SPEED_1_FASTEST, "button", "1 (fastest)", BS_AUTORADIOBUTTON, 0, 112, 90, 70, 13},
+            {NO_ID, "button", "Image Size", BS_GROUPBOX, 0, 14, 118, 87, 55},
+            {IDC_SIZE_BIG, "button", "Big (512 pixels)", BS_AUTORADIOBUTTON, first_radio, 20, 133, 70, 13},
+            {IDC_SIZE_SMALL, "button", "Small (256 pixels)", BS_AUTORADIOBUTTON, 0, 20, 148, 70, 13},
+            {NO_ID, "button", "Screen refreshes", BS_GROUPBOX, 0, 106, 118, 87, 55},
+            {IDC_REFRESH_MORE, "button", "More (slower)", BS_AUTORADIOBUTTON, first_radio, 112, 133, 70, 13},
+            {IDC_REFRESH_LESS, "button", "Less (faster)", BS_AUTORADIOBUTTON, 0, 112, 148, 70, 13},
+            {NO_ID, "button", "Sort direction", BS_GROUPBOX, 0, 14, 177, 179, 30},
+            {IDC_RED_UP, "button", "Red up", BS_AUTORADIOBUTTON, first_radio, 20, 191, 70, 13},
+            {IDC_RED_DOWN, "button", "Red down", BS_AUTORADIOBUTTON, 0, 112, 190, 70, 13},
+        });
 }
 
-TEST(DialogTemplates, HelpHasItsIconFiveLinesAndOk)
-{
+TEST(DialogTemplates, HelpHasItsIconFiveLinesAndOk) {
     DialogTemplate dialog;
     ASSERT_TRUE(load_dialog_template(IDD_HELP, dialog));
     EXPECT_EQ(dialog.caption, "Help...");
@@ -94,17 +93,18 @@ TEST(DialogTemplates, HelpHasItsIconFiveLinesAndOk)
     EXPECT_EQ(dialog.width, 230);
     EXPECT_EQ(dialog.height, 75);
 
-    expect_controls(dialog, {
-        {IDC_HELP_ICON, "static", "#107", SS_ICON, 0, 11, 9, 20, 20},
-        {NO_ID, "static", "Huesift Version 1.00", SS_LEFT, SS_NOPREFIX, 49, 3, 119, 8},
-        {NO_ID, "static", "Does a huesift of a special palette of 90 colours.", SS_LEFT, 0, 11, 27, 211, 8},
-        {NO_ID, "static", "Click 'Start' and wait until sort stops, then toggle on rotation.", SS_LEFT, 0, 11, 37,
-         211, 8},
-        {NO_ID, "static", "Palette animation reveals that the colours sorted into a smooth", SS_LEFT, 0, 12, 47,
-         211, 8},
-        {NO_ID, "static", "gradient.", SS_LEFT, SS_NOPREFIX, 12, 57, 174, 8},
-        {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 196, 60, 30, 11},
-    });
+    expect_controls(
+        dialog, {
+                    {IDC_HELP_ICON, "static", "#107", SS_ICON, 0, 11, 9, 20, 20},
+                    {NO_ID, "static", "Huesift Version 1.00", SS_LEFT, SS_NOPREFIX, 49, 3, 119, 8},
+                    {NO_ID, "static", "Does a huesift of a special palette of 90 colours.", SS_LEFT, 0, 11, 27, 211, 8},
+                    {NO_ID, "static", "Click 'Start' and wait until sort stops, then toggle on rotation.", SS_LEFT, 0,
+                     11, 37, 211, 8},
+                    {NO_ID, "static", "Palette animation reveals that the colours sorted into a smooth", SS_LEFT, 0, 12,
+                     47, 211, 8},
+                    {NO_ID, "static", "gradient.", SS_LEFT, SS_NOPREFIX, 12, 57, 174, 8},
+                    {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 196, 60, 30, 11},
+                });
 }
 
 }  // namespace

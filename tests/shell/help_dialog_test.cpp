@@ -24,8 +24,7 @@ enum Closing { CLOSE_WITH_OK, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
 
 class HelpDialogTest : public ShellTest {};
 
-TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSortingGoesOn)
-{
+TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSortingGoesOn) {
     SendMessageA(main_window, WM_COMMAND, IDM_START, 0);
     const std::pair<const char*, Closing> closings[] = {
         {"OK", CLOSE_WITH_OK}, {"Esc", CLOSE_WITH_ESC}, {"close box", CLOSE_WITH_CLOSE_BOX}};
@@ -57,9 +56,15 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
             }
             if (find_own_dialog("Options...")) second_dialog = true;
             switch (closing) {
-            case CLOSE_WITH_OK: click_button(dialog, IDOK); break;
-            case CLOSE_WITH_ESC: type_key(dialog, VK_ESCAPE); break;
-            case CLOSE_WITH_CLOSE_BOX: PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+                case CLOSE_WITH_OK:
+                    click_button(dialog, IDOK);
+                    break;
+                case CLOSE_WITH_ESC:
+                    type_key(dialog, VK_ESCAPE);
+                    break;
+                case CLOSE_WITH_CLOSE_BOX:
+                    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                    break;
             }
             closed = wait_closed(dialog);
         });
@@ -75,8 +80,7 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
 
 // Runs the program's own message loop on this thread while a driver types at
 // the window; counts how often the Help dialog opened.
-TEST_F(HelpDialogTest, AltQuestionMarkAltSlashAndTheMenuOpenHelpThroughTheMessageLoop)
-{
+TEST_F(HelpDialogTest, AltQuestionMarkAltSlashAndTheMenuOpenHelpThroughTheMessageLoop) {
     struct Opening {
         const char* how;
         bool opened = false;

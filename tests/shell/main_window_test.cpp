@@ -11,8 +11,7 @@ namespace {
 
 class MainWindowTest : public ShellTest {};
 
-TEST_F(MainWindowTest, HasItsClassTitleStyleAndOuterSize)
-{
+TEST_F(MainWindowTest, HasItsClassTitleStyleAndOuterSize) {
     char text[100] = {};
     GetClassNameA(main_window, text, sizeof(text));
     EXPECT_STREQ(text, "MYHUESIFT");
@@ -37,8 +36,7 @@ TEST_F(MainWindowTest, HasItsClassTitleStyleAndOuterSize)
 // Current Windows draws frames about 8 pixels wide, where the usual outer
 // size would cut off the right and bottom of a 512 image. With such frames
 // (set here for this process only, not saved) the window grows just enough.
-TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide)
-{
+TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide) {
     NONCLIENTMETRICSA usual = {};
     usual.cbSize = sizeof(usual);
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(usual), &usual, 0));
@@ -65,14 +63,12 @@ TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide)
 
 // Refuses the creation of every window of this thread, as the system does
 // when it runs out of window resources.
-LRESULT CALLBACK refuse_window_creation(int code, WPARAM wparam, LPARAM lparam)
-{
+LRESULT CALLBACK refuse_window_creation(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HCBT_CREATEWND) return 1;
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
-TEST_F(MainWindowTest, TheProgramEndsWithCodeOneWhenItsWindowCannotBeCreated)
-{
+TEST_F(MainWindowTest, TheProgramEndsWithCodeOneWhenItsWindowCannotBeCreated) {
     DestroyWindow(main_window);
     flush_messages();
     HHOOK hook = SetWindowsHookExA(WH_CBT, refuse_window_creation, nullptr, GetCurrentThreadId());
@@ -83,20 +79,17 @@ TEST_F(MainWindowTest, TheProgramEndsWithCodeOneWhenItsWindowCannotBeCreated)
     EXPECT_EQ(main_window, nullptr);
 }
 
-TEST_F(MainWindowTest, ClassHasBlackBackgroundArrowCursorRedrawStylesAndBothIcons)
-{
+TEST_F(MainWindowTest, ClassHasBlackBackgroundArrowCursorRedrawStylesAndBothIcons) {
     EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrA(main_window, GCLP_HBRBACKGROUND)),
               static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(main_window, GCLP_HCURSOR)),
-              LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(main_window, GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_EQ(GetClassLongPtrA(main_window, GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW),
               static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
     EXPECT_NE(GetClassLongPtrA(main_window, GCLP_HICON), 0u);
     EXPECT_NE(GetClassLongPtrA(main_window, GCLP_HICONSM), 0u);
 }
 
-std::vector<int> icon_sizes(int id)
-{
+std::vector<int> icon_sizes(int id) {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
     if (!found) return {};
@@ -109,8 +102,7 @@ std::vector<int> icon_sizes(int id)
     return sizes;
 }
 
-TEST_F(MainWindowTest, BothIconsHold16And32And48PixelImages)
-{
+TEST_F(MainWindowTest, BothIconsHold16And32And48PixelImages) {
     const std::vector<int> expected = {16, 32, 48};
     EXPECT_EQ(icon_sizes(IDI_HUESIFT), expected);
     EXPECT_EQ(icon_sizes(IDI_HUESIFT_SMALL), expected);
@@ -121,8 +113,7 @@ struct MenuItem {
     UINT id;
 };
 
-void expect_popup(HMENU bar, int position, const char* title, const std::vector<MenuItem>& items)
-{
+void expect_popup(HMENU bar, int position, const char* title, const std::vector<MenuItem>& items) {
     SCOPED_TRACE(title);
     char text[64] = {};
     GetMenuStringA(bar, position, text, sizeof(text), MF_BYPOSITION);
@@ -139,19 +130,19 @@ void expect_popup(HMENU bar, int position, const char* title, const std::vector<
     }
 }
 
-TEST_F(MainWindowTest, MenuHasFileAndHelpWithTheirCommands)
-{
+TEST_F(MainWindowTest, MenuHasFileAndHelpWithTheirCommands) {
     HMENU bar = GetMenu(main_window);
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(GetMenuItemCount(bar), 2);
     expect_popup(bar, 0, "&File",
-                 {{"&Options", IDM_OPTIONS}, {"&Start", IDM_START}, {"T&oggle rotation", IDM_TOGGLE_ROTATION},
+                 {{"&Options", IDM_OPTIONS},
+                  {"&Start", IDM_START},
+                  {"T&oggle rotation", IDM_TOGGLE_ROTATION},
                   {"E&xit", IDM_EXIT}});
     expect_popup(bar, 1, "&Help", {{"H&elp ...", IDM_HELP}});
 }
 
-TEST_F(MainWindowTest, AcceleratorsAreAltWithTheCharactersQuestionMarkAndSlash)
-{
+TEST_F(MainWindowTest, AcceleratorsAreAltWithTheCharactersQuestionMarkAndSlash) {
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     ACCEL entries[4] = {};

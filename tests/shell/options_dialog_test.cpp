@@ -18,10 +18,10 @@ namespace {
 constexpr const char* OPTIONS_CAPTION = "Options...";
 
 constexpr int RADIO_BUTTONS[] = {
-    IDC_SURFACE_SQUARE, IDC_SURFACE_CIRCLE, IDC_SURFACE_TORUS, IDC_SURFACE_TRIANGLE,
-    IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_5_SLOWEST, IDC_SPEED_4, IDC_SPEED_3, IDC_SPEED_2,
-    IDC_SPEED_1_FASTEST, IDC_SIZE_BIG, IDC_SIZE_SMALL, IDC_REFRESH_MORE, IDC_REFRESH_LESS,
-    IDC_RED_UP, IDC_RED_DOWN,
+    IDC_SURFACE_SQUARE,  IDC_SURFACE_CIRCLE, IDC_SURFACE_TORUS, IDC_SURFACE_TRIANGLE, IDC_SURFACE_TRIANGLE_INVERTED,
+    IDC_SPEED_5_SLOWEST, IDC_SPEED_4,        IDC_SPEED_3,       IDC_SPEED_2,          IDC_SPEED_1_FASTEST,
+    IDC_SIZE_BIG,        IDC_SIZE_SMALL,     IDC_REFRESH_MORE,  IDC_REFRESH_LESS,     IDC_RED_UP,
+    IDC_RED_DOWN,
 };
 
 enum Closing { CLOSE_WITH_OK, CLOSE_WITH_CANCEL, CLOSE_WITH_ENTER, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
@@ -35,20 +35,28 @@ struct OptionsRun {
     std::string notice_text;
 };
 
-void close_dialog(HWND dialog, Closing closing)
-{
+void close_dialog(HWND dialog, Closing closing) {
     switch (closing) {
-    case CLOSE_WITH_OK: click_button(dialog, IDOK); break;
-    case CLOSE_WITH_CANCEL: click_button(dialog, IDCANCEL); break;
-    case CLOSE_WITH_ENTER: type_key(dialog, VK_RETURN); break;
-    case CLOSE_WITH_ESC: type_key(dialog, VK_ESCAPE); break;
-    case CLOSE_WITH_CLOSE_BOX: PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+        case CLOSE_WITH_OK:
+            click_button(dialog, IDOK);
+            break;
+        case CLOSE_WITH_CANCEL:
+            click_button(dialog, IDCANCEL);
+            break;
+        case CLOSE_WITH_ENTER:
+            type_key(dialog, VK_RETURN);
+            break;
+        case CLOSE_WITH_ESC:
+            type_key(dialog, VK_ESCAPE);
+            break;
+        case CLOSE_WITH_CLOSE_BOX:
+            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
     }
 }
 
 // Answers every restart notice until the Options command has returned.
-void answer_notices(OptionsRun& run, const std::atomic<bool>& command_done)
-{
+void answer_notices(OptionsRun& run, const std::atomic<bool>& command_done) {
     for (;;) {
         HWND notice = nullptr;
         poll_until([&] {
@@ -63,8 +71,7 @@ void answer_notices(OptionsRun& run, const std::atomic<bool>& command_done)
     }
 }
 
-OptionsRun use_options(const std::vector<int>& clicks, Closing closing)
-{
+OptionsRun use_options(const std::vector<int>& clicks, Closing closing) {
     OptionsRun run;
     run_command_driven(IDM_OPTIONS, [&](const std::atomic<bool>& command_done) {
         HWND dialog = nullptr;
@@ -95,14 +102,12 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
-Settings current_settings()
-{
+Settings current_settings() {
     return {sort_settings.surface, sort_settings.rotation_delay, sort_settings.image_size,
             sort_settings.refresh_interval, sort_settings.red_direction};
 }
 
-std::ostream& operator<<(std::ostream& out, const Settings& s)
-{
+std::ostream& operator<<(std::ostream& out, const Settings& s) {
     return out << "{surface " << s.surface << ", delay " << s.rotation_delay << ", size " << s.image_size
                << ", refresh " << s.refresh_interval << ", red " << s.red_direction << "}";
 }
@@ -112,8 +117,7 @@ struct OpeningCase {
     std::vector<int> checked;  // in the order of RADIO_BUTTONS
 };
 
-TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked)
-{
+TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked) {
     const OpeningCase cases[] = {
         {{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
          {IDC_SURFACE_CIRCLE, IDC_SPEED_1_FASTEST, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
@@ -148,8 +152,7 @@ TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked)
     }
 }
 
-TEST_F(OptionsDialogTest, OkWithoutChangesChangesNothingAndShowsNoNotice)
-{
+TEST_F(OptionsDialogTest, OkWithoutChangesChangesNothingAndShowsNoNotice) {
     command(IDM_START);
     const Settings before = current_settings();
     const OptionsRun run = use_options({}, CLOSE_WITH_OK);
@@ -160,8 +163,7 @@ TEST_F(OptionsDialogTest, OkWithoutChangesChangesNothingAndShowsNoNotice)
     EXPECT_TRUE(worker_is_running());
 }
 
-TEST_F(OptionsDialogTest, EveryClickedButtonBecomesItsSettingOnOk)
-{
+TEST_F(OptionsDialogTest, EveryClickedButtonBecomesItsSettingOnOk) {
     const OptionsRun run = use_options(
         {IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_3, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN}, CLOSE_WITH_OK);
     ASSERT_TRUE(run.opened);
@@ -174,8 +176,7 @@ std::atomic<ULONGLONG> last_repaint_ms{0};
 std::atomic<ULONGLONG> longest_repaint_gap_ms{0};
 
 // The shell's repaint, counted, with the longest gap between two repaints.
-void timed_repaint()
-{
+void timed_repaint() {
     repaint_main_window();
     const ULONGLONG now = GetTickCount64();
     const ULONGLONG last = last_repaint_ms.exchange(now);
@@ -183,8 +184,7 @@ void timed_repaint()
     ++repaints;
 }
 
-TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice)
-{
+TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice) {
     set_repaint_hook(timed_repaint);
     command(IDM_START);
     // Going from "Less" to "More" while the counter stands anywhere from 5
@@ -211,8 +211,7 @@ TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice)
     set_repaint_hook(repaint_main_window);
 }
 
-TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart)
-{
+TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart) {
     command(IDM_START);
     const OptionsRun run = use_options({IDC_SPEED_3}, CLOSE_WITH_OK);
     ASSERT_TRUE(run.opened);
@@ -223,8 +222,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart)
     EXPECT_EQ(run_state.params_changed, 0) << "reset once the notice is shown";
 }
 
-TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice)
-{
+TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
     set_repaint_hook(timed_repaint);
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
@@ -254,8 +252,7 @@ struct RestartCase {
     Settings expected;
 };
 
-TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationAndAsksForStart)
-{
+TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationAndAsksForStart) {
     const Settings defaults{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP};
     const RestartCase cases[] = {
         {"surface", IDC_SURFACE_SQUARE, {SURFACE_SQUARE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP}},
@@ -279,8 +276,7 @@ TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationA
     }
 }
 
-TEST_F(OptionsDialogTest, CancelEscAndCloseBoxKeepEverySetting)
-{
+TEST_F(OptionsDialogTest, CancelEscAndCloseBoxKeepEverySetting) {
     const std::vector<int> every_group = {IDC_SURFACE_TORUS, IDC_SPEED_4, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN};
     const std::pair<const char*, Closing> closings[] = {
         {"Cancel", CLOSE_WITH_CANCEL}, {"Esc", CLOSE_WITH_ESC}, {"close box", CLOSE_WITH_CLOSE_BOX}};
@@ -297,8 +293,7 @@ TEST_F(OptionsDialogTest, CancelEscAndCloseBoxKeepEverySetting)
     }
 }
 
-TEST_F(OptionsDialogTest, EnterOnARadioButtonAppliesTheWholeDialog)
-{
+TEST_F(OptionsDialogTest, EnterOnARadioButtonAppliesTheWholeDialog) {
     // The last click leaves the focus on "Big (512 pixels)".
     const OptionsRun run = use_options({IDC_SURFACE_TORUS, IDC_SIZE_BIG}, CLOSE_WITH_ENTER);
     ASSERT_TRUE(run.opened);
@@ -308,8 +303,7 @@ TEST_F(OptionsDialogTest, EnterOnARadioButtonAppliesTheWholeDialog)
     EXPECT_EQ(run.notices, 1);
 }
 
-TEST_F(OptionsDialogTest, TheNoticeComesOnceAndNotAgainWithoutNewChanges)
-{
+TEST_F(OptionsDialogTest, TheNoticeComesOnceAndNotAgainWithoutNewChanges) {
     const OptionsRun changed = use_options({IDC_SIZE_BIG}, CLOSE_WITH_OK);
     EXPECT_EQ(changed.notices, 1);
     const OptionsRun cancelled = use_options({IDC_SIZE_SMALL}, CLOSE_WITH_CANCEL);

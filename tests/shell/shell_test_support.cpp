@@ -21,16 +21,14 @@ constexpr int POLL_INTERVAL_MS = 10;
 
 // Destroys the main window if it still exists and runs the real loop until
 // its quit message, so no quit message is left to end a later dialog.
-void close_main_window()
-{
+void close_main_window() {
     if (main_window) {
         DestroyWindow(main_window);
         run_message_loop(GetModuleHandleA(nullptr));
     }
 }
 
-bool is_own_window(HWND window)
-{
+bool is_own_window(HWND window) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     return process == GetCurrentProcessId();
@@ -41,8 +39,7 @@ bool is_own_window(HWND window)
 // test runner's limit for the whole program.
 class Watchdog {
 public:
-    void arm(std::string test_name)
-    {
+    void arm(std::string test_name) {
         disarm();
         std::lock_guard lock(mutex_);
         armed_ = true;
@@ -57,8 +54,7 @@ public:
         });
     }
 
-    void disarm()
-    {
+    void disarm() {
         {
             std::lock_guard lock(mutex_);
             armed_ = false;
@@ -81,8 +77,7 @@ Watchdog watchdog;
 
 }  // namespace
 
-void ShellTest::SetUp()
-{
+void ShellTest::SetUp() {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
     watchdog.arm(std::string(test->test_suite_name()) + "." + test->name());
     reset_run_state();
@@ -93,8 +88,7 @@ void ShellTest::SetUp()
     UpdateWindow(main_window);
 }
 
-void ShellTest::TearDown()
-{
+void ShellTest::TearDown() {
     close_main_window();
     set_allocation_gate(nullptr);
     EXPECT_FALSE(worker_is_running());
@@ -104,8 +98,7 @@ void ShellTest::TearDown()
     watchdog.disarm();
 }
 
-bool pump_until(const std::function<bool()>& done, int bound_ms)
-{
+bool pump_until(const std::function<bool()>& done, int bound_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bound_ms);
     for (;;) {
         flush_messages();
@@ -115,8 +108,7 @@ bool pump_until(const std::function<bool()>& done, int bound_ms)
     }
 }
 
-bool poll_until(const std::function<bool()>& done, int bound_ms)
-{
+bool poll_until(const std::function<bool()>& done, int bound_ms) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bound_ms);
     while (!done()) {
         if (GetTickCount64() >= deadline) return false;
@@ -125,8 +117,7 @@ bool poll_until(const std::function<bool()>& done, int bound_ms)
     return true;
 }
 
-void flush_messages()
-{
+void flush_messages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&message);
@@ -134,8 +125,7 @@ void flush_messages()
     }
 }
 
-HWND find_own_dialog(const char* caption)
-{
+HWND find_own_dialog(const char* caption) {
     HWND found = nullptr;
     while ((found = FindWindowExA(nullptr, found, "#32770", caption))) {
         if (is_own_window(found) && IsWindowVisible(found)) return found;
@@ -143,8 +133,7 @@ HWND find_own_dialog(const char* caption)
     return nullptr;
 }
 
-void run_command_driven(WORD id, const std::function<void(const std::atomic<bool>& command_done)>& drive)
-{
+void run_command_driven(WORD id, const std::function<void(const std::atomic<bool>& command_done)>& drive) {
     std::atomic<bool> command_done{false};
     std::thread driver([&] { drive(command_done); });
     SendMessageA(main_window, WM_COMMAND, id, 0);
@@ -152,13 +141,9 @@ void run_command_driven(WORD id, const std::function<void(const std::atomic<bool
     driver.join();
 }
 
-void click_button(HWND dialog, int id)
-{
-    SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
+void click_button(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-void type_key(HWND window, WORD virtual_key, std::initializer_list<WORD> modifiers)
-{
+void type_key(HWND window, WORD virtual_key, std::initializer_list<WORD> modifiers) {
     SetForegroundWindow(window);
     std::vector<INPUT> inputs;
     auto key = [&](WORD vk, DWORD flags) {
@@ -176,8 +161,7 @@ void type_key(HWND window, WORD virtual_key, std::initializer_list<WORD> modifie
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void type_alt_char(HWND window, char c)
-{
+void type_alt_char(HWND window, char c) {
     const SHORT scan = VkKeyScanA(c);
     const WORD virtual_key = LOBYTE(scan);
     if (HIBYTE(scan) & 1) {
@@ -187,15 +171,13 @@ void type_alt_char(HWND window, char c)
     }
 }
 
-bool wait_closed(HWND window)
-{
+bool wait_closed(HWND window) {
     if (poll_until([&] { return !IsWindow(window); })) return true;
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     return false;
 }
 
-std::string static_texts(HWND window)
-{
+std::string static_texts(HWND window) {
     std::string texts;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char class_name[32] = {};

@@ -4,15 +4,13 @@ namespace {
 
 constexpr const char* WINDOW_CLASS = "MYHUESIFT";
 
-bool belongs_to(HWND window, DWORD process_id)
-{
+bool belongs_to(HWND window, DWORD process_id) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     return owner == process_id;
 }
 
-HWND find_main_window(DWORD process_id)
-{
+HWND find_main_window(DWORD process_id) {
     HWND found = nullptr;
     while ((found = FindWindowExA(nullptr, found, WINDOW_CLASS, nullptr))) {
         if (belongs_to(found, process_id) && IsWindowVisible(found)) return found;
@@ -24,8 +22,7 @@ HWND find_main_window(DWORD process_id)
 
 // Under Wine the build hands over a Unix path; Wine's kernel32 turns it into
 // a path Windows programs can start.
-std::wstring windows_path(const std::string& path)
-{
+std::wstring windows_path(const std::string& path) {
     using UnixToDos = WCHAR* (*)(const char*);
     const auto unix_to_dos = reinterpret_cast<UnixToDos>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
@@ -41,8 +38,7 @@ std::wstring windows_path(const std::string& path)
     return wide;
 }
 
-bool start_huesift(const std::string& program, HuesiftProcess& process)
-{
+bool start_huesift(const std::string& program, HuesiftProcess& process) {
     const std::wstring path = windows_path(program);
     std::wstring command_line = L"\"" + path + L"\"";
     STARTUPINFOW startup = {};
@@ -54,14 +50,12 @@ bool start_huesift(const std::string& program, HuesiftProcess& process)
     return wait_until([&] { return (process.window = find_main_window(process.info.dwProcessId)) != nullptr; });
 }
 
-bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code)
-{
+bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code) {
     if (WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS) != WAIT_OBJECT_0) return false;
     return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
 }
 
-void close_huesift(HuesiftProcess& process)
-{
+void close_huesift(HuesiftProcess& process) {
     if (!process.info.hProcess) return;
     if (WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(process.info.hProcess, 1);
@@ -73,8 +67,7 @@ void close_huesift(HuesiftProcess& process)
     process.window = nullptr;
 }
 
-HWND find_dialog_of(const HuesiftProcess& process, const char* caption)
-{
+HWND find_dialog_of(const HuesiftProcess& process, const char* caption) {
     HWND found = nullptr;
     while ((found = FindWindowExA(nullptr, found, "#32770", caption))) {
         if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;

@@ -33,8 +33,7 @@ HWND find_dialog_of(const HuesiftProcess& process, const char* caption);
 // Polls `condition` every few milliseconds until it holds; false when
 // `bound_ms` passed first.
 template <typename Condition>
-bool wait_until(Condition condition, int bound_ms = DRIVE_WAIT_BOUND_MS)
-{
+bool wait_until(Condition condition, int bound_ms = DRIVE_WAIT_BOUND_MS) {
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(bound_ms);
     while (!condition()) {
         if (GetTickCount64() >= deadline) return false;

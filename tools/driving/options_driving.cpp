@@ -2,14 +2,12 @@
 
 #include "resources/resource_ids.h"
 
-bool press_button(HWND dialog, int id)
-{
+bool press_button(HWND dialog, int id) {
     DWORD_PTR ignored = 0;
     return SendMessageTimeoutA(GetDlgItem(dialog, id), BM_CLICK, 0, 0, SMTO_NORMAL, DRIVE_WAIT_BOUND_MS, &ignored) != 0;
 }
 
-std::string message_text(HWND box)
-{
+std::string message_text(HWND box) {
     char text[256] = {};
     for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         char class_name[16] = {};
@@ -21,8 +19,7 @@ std::string message_text(HWND box)
     return text;
 }
 
-std::string choose_options(const HuesiftProcess& process, std::initializer_list<int> buttons)
-{
+std::string choose_options(const HuesiftProcess& process, std::initializer_list<int> buttons) {
     PostMessageA(process.window, WM_COMMAND, IDM_OPTIONS, 0);
     HWND dialog = nullptr;
     if (!wait_until([&] { return (dialog = find_dialog_of(process, OPTIONS_CAPTION)) != nullptr; })) return "";

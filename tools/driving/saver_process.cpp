@@ -11,15 +11,13 @@ namespace {
 
 constexpr int PALETTE_STEPS = 90;
 
-bool belongs_to(HWND window, DWORD process_id)
-{
+bool belongs_to(HWND window, DWORD process_id) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     return owner == process_id;
 }
 
-std::array<int, PALETTE_STEPS> histogram(const std::vector<int>& indices)
-{
+std::array<int, PALETTE_STEPS> histogram(const std::vector<int>& indices) {
     std::array<int, PALETTE_STEPS> counts = {};
     for (int index : indices)
         if (index >= 0) ++counts[index];
@@ -28,8 +26,7 @@ std::array<int, PALETTE_STEPS> histogram(const std::vector<int>& indices)
 
 }  // namespace
 
-bool start_saver(const std::string& arguments, SaverProcess& process, bool fast)
-{
+bool start_saver(const std::string& arguments, SaverProcess& process, bool fast) {
     const std::wstring path = windows_path(saver_program);
     std::wstring command_line = L"\"" + path + L"\"";
     if (!arguments.empty()) command_line += L" " + std::wstring(arguments.begin(), arguments.end());
@@ -37,12 +34,11 @@ bool start_saver(const std::string& arguments, SaverProcess& process, bool fast)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     process.started_ms = GetTickCount64();
-    return CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process.info) != 0;
+    return CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process.info) != 0;
 }
 
-HWND find_saver_window(const SaverProcess& process, HWND parent)
-{
+HWND find_saver_window(const SaverProcess& process, HWND parent) {
     HWND found = nullptr;
     while ((found = FindWindowExA(parent, found, SAVER_WINDOW_CLASS, nullptr))) {
         if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
@@ -50,8 +46,7 @@ HWND find_saver_window(const SaverProcess& process, HWND parent)
     return nullptr;
 }
 
-HWND find_dialog_of_saver(const SaverProcess& process, const char* caption)
-{
+HWND find_dialog_of_saver(const SaverProcess& process, const char* caption) {
     HWND found = nullptr;
     while ((found = FindWindowExA(nullptr, found, "#32770", caption))) {
         if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
@@ -59,19 +54,16 @@ HWND find_dialog_of_saver(const SaverProcess& process, const char* caption)
     return nullptr;
 }
 
-bool wait_for_saver_exit(const SaverProcess& process, DWORD& exit_code, DWORD bound_ms)
-{
+bool wait_for_saver_exit(const SaverProcess& process, DWORD& exit_code, DWORD bound_ms) {
     if (WaitForSingleObject(process.info.hProcess, bound_ms) != WAIT_OBJECT_0) return false;
     return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
 }
 
-bool saver_still_running(const SaverProcess& process)
-{
+bool saver_still_running(const SaverProcess& process) {
     return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-void close_saver(SaverProcess& process)
-{
+void close_saver(SaverProcess& process) {
     if (!process.info.hProcess) return;
     if (saver_still_running(process)) {
         TerminateProcess(process.info.hProcess, 1);
@@ -82,8 +74,7 @@ void close_saver(SaverProcess& process)
     process = SaverProcess{};
 }
 
-std::vector<int> shown_indices(HWND window, int left, int top, int side, int factor)
-{
+std::vector<int> shown_indices(HWND window, int left, int top, int side, int factor) {
     HDC device = GetDC(window);
     const Picture picture = capture_area(device, left, top, side * factor, side * factor);
     ReleaseDC(window, device);
@@ -91,16 +82,16 @@ std::vector<int> shown_indices(HWND window, int left, int top, int side, int fac
     if (picture.pixels.empty()) return indices;
     indices.reserve(static_cast<std::size_t>(side) * side);
     for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) indices.push_back(palette_index_of(picture.at(x * factor + factor / 2, y * factor + factor / 2)));
+        for (int x = 0; x < side; ++x)
+            indices.push_back(palette_index_of(picture.at(x * factor + factor / 2, y * factor + factor / 2)));
     return indices;
 }
 
-bool blocks_are_uniform(HWND window, int left, int top, int side, int factor, int blocks)
-{
+bool blocks_are_uniform(HWND window, int left, int top, int side, int factor, int blocks) {
     const int first = (side - blocks) / 2;
     HDC device = GetDC(window);
-    const Picture picture = capture_area(device, left + first * factor, top + first * factor, blocks * factor,
-                                         blocks * factor);
+    const Picture picture =
+        capture_area(device, left + first * factor, top + first * factor, blocks * factor, blocks * factor);
     ReleaseDC(window, device);
     if (picture.pixels.empty()) return false;
     int coloured = 0;
@@ -114,8 +105,7 @@ bool blocks_are_uniform(HWND window, int left, int top, int side, int factor, in
     return coloured > 0;
 }
 
-bool looks_sorted_between(const std::vector<int>& before, const std::vector<int>& after)
-{
+bool looks_sorted_between(const std::vector<int>& before, const std::vector<int>& after) {
     if (before.empty() || before.size() != after.size() || before == after) return false;
     const auto counts = histogram(before);
     int coloured = 0;
@@ -123,8 +113,7 @@ bool looks_sorted_between(const std::vector<int>& before, const std::vector<int>
     return coloured > 0 && counts == histogram(after);
 }
 
-bool looks_rotated_between(const std::vector<int>& before, const std::vector<int>& after)
-{
+bool looks_rotated_between(const std::vector<int>& before, const std::vector<int>& after) {
     if (before.empty() || before.size() != after.size()) return false;
     int step = -1;
     for (std::size_t i = 0; i < before.size(); ++i) {
@@ -137,8 +126,7 @@ bool looks_rotated_between(const std::vector<int>& before, const std::vector<int
     return step > 0;
 }
 
-void move_pointer(int x, int y)
-{
+void move_pointer(int x, int y) {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
@@ -153,8 +141,7 @@ void move_pointer(int x, int y)
     SendInput(1, &input, sizeof(input));
 }
 
-void press_key(HWND window, WORD virtual_key)
-{
+void press_key(HWND window, WORD virtual_key) {
     SetForegroundWindow(window);
     INPUT inputs[2] = {};
     for (INPUT& input : inputs) {
@@ -166,8 +153,7 @@ void press_key(HWND window, WORD virtual_key)
     SendInput(2, inputs, sizeof(INPUT));
 }
 
-void delete_saved_settings()
-{
+void delete_saved_settings() {
     RegDeleteKeyA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY);
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Huesift");  // fails, as it should, when not empty
 }

@@ -4,8 +4,7 @@
 
 #include "engine/palette.h"
 
-Picture capture_area(HDC source, int left, int top, int width, int height)
-{
+Picture capture_area(HDC source, int left, int top, int width, int height) {
     Picture picture;
     if (width <= 0 || height <= 0) return picture;
     BITMAPINFO info = {};
@@ -37,8 +36,7 @@ Picture capture_area(HDC source, int left, int top, int width, int height)
     return picture;
 }
 
-Picture capture_client(HWND window)
-{
+Picture capture_client(HWND window) {
     RECT client;
     if (!GetClientRect(window, &client)) return Picture{};
     HDC device = GetDC(window);
@@ -47,8 +45,7 @@ Picture capture_client(HWND window)
     return picture;
 }
 
-int palette_index_of(std::uint32_t colour)
-{
+int palette_index_of(std::uint32_t colour) {
     static const std::unordered_map<std::uint32_t, int> indices = [] {
         std::unordered_map<std::uint32_t, int> map;
         for (int i = 0; i < PALETTE_SIZE; ++i) map[palette_colour(i) & 0x00FFFFFF] = i;
@@ -58,8 +55,7 @@ int palette_index_of(std::uint32_t colour)
     return found == indices.end() ? -1 : found->second;
 }
 
-Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_direction)
-{
+Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_direction) {
     if (picture.width < side || picture.height < side) return {};
     std::vector<std::uint32_t> square(static_cast<std::size_t>(side) * side);
     for (int y = 0; y < side; ++y)
@@ -67,8 +63,7 @@ Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_dir
     return measure_disorder(square.data(), side, side, red_direction);
 }
 
-ColourCounts count_colours(const Picture& picture, int side)
-{
+ColourCounts count_colours(const Picture& picture, int side) {
     ColourCounts counts;
     for (int y = 0; y < side && y < picture.height; ++y) {
         for (int x = 0; x < side && x < picture.width; ++x) {
@@ -85,8 +80,7 @@ ColourCounts count_colours(const Picture& picture, int side)
     return counts;
 }
 
-bool black_outside(const Picture& picture, int side)
-{
+bool black_outside(const Picture& picture, int side) {
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             if ((x >= side || y >= side) && picture.at(x, y) != 0) return false;

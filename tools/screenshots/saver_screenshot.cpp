@@ -15,8 +15,7 @@ namespace {
 constexpr int IMAGE_SIDE = 256;
 constexpr int SHRINK = 2;
 
-bool write_ppm(const Picture& picture, const char* path)
-{
+bool write_ppm(const Picture& picture, const char* path) {
     if (picture.pixels.empty()) return false;
     FILE* out = std::fopen(path, "wb");
     if (!out) return false;
@@ -24,8 +23,8 @@ bool write_ppm(const Picture& picture, const char* path)
     for (int y = 0; y + SHRINK <= picture.height; y += SHRINK) {
         for (int x = 0; x + SHRINK <= picture.width; x += SHRINK) {
             const std::uint32_t word = picture.at(x, y);
-            const unsigned char rgb[3] = {static_cast<unsigned char>(word >> 16),
-                                          static_cast<unsigned char>(word >> 8), static_cast<unsigned char>(word)};
+            const unsigned char rgb[3] = {static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 8),
+                                          static_cast<unsigned char>(word)};
             std::fwrite(rgb, 1, 3, out);
         }
     }
@@ -34,8 +33,7 @@ bool write_ppm(const Picture& picture, const char* path)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: saver_screenshot PATH-OF-huesift.scr OUT.ppm\n");
         return 2;

@@ -21,8 +21,7 @@ namespace {
 constexpr int RESTING_PICTURES = 10;
 constexpr int REST_BOUND_MS = 180000;
 
-bool wait_until_at_rest(HWND window)
-{
+bool wait_until_at_rest(HWND window) {
     Picture previous;
     int same = 0;
     return wait_until(
@@ -37,8 +36,7 @@ bool wait_until_at_rest(HWND window)
 }
 
 // The whole window, frame and menu included, as the screen shows it.
-bool save_window(HWND window, const char* path)
-{
+bool save_window(HWND window, const char* path) {
     RECT rect;
     if (!GetWindowRect(window, &rect)) return false;
     HDC screen = GetDC(nullptr);
@@ -62,8 +60,7 @@ bool save_window(HWND window, const char* path)
     return std::fclose(out) == 0;
 }
 
-bool sort_and_save(const HuesiftProcess& huesift, const char* path)
-{
+bool sort_and_save(const HuesiftProcess& huesift, const char* path) {
     PostMessageA(huesift.window, WM_COMMAND, IDM_START, 0);
     if (!wait_until_at_rest(huesift.window)) {
         std::fprintf(stderr, "the sort did not come to rest\n");
@@ -78,8 +75,7 @@ bool sort_and_save(const HuesiftProcess& huesift, const char* path)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 4) {
         std::fprintf(stderr, "usage: huesift_screenshots PATH-OF-huesift.exe CIRCLE.ppm TRIANGLE.ppm\n");
         return 2;

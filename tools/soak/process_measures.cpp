@@ -18,8 +18,7 @@ constexpr std::size_t GDI_ENTRY_TYPE_OFFSET = 14;
 
 using QueryInformationProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
 
-int count_in_handle_table(HANDLE process)
-{
+int count_in_handle_table(HANDLE process) {
     const auto query = reinterpret_cast<QueryInformationProcess>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     if (!query) return -1;
@@ -41,16 +40,14 @@ int count_in_handle_table(HANDLE process)
 
 }  // namespace
 
-std::uint64_t private_memory_kib(HANDLE process)
-{
+std::uint64_t private_memory_kib(HANDLE process) {
     PROCESS_MEMORY_COUNTERS counters = {};
     counters.cb = sizeof(counters);
     if (!GetProcessMemoryInfo(process, &counters, sizeof(counters))) return 0;
     return counters.PagefileUsage / 1024;
 }
 
-int gdi_object_count(HANDLE process)
-{
+int gdi_object_count(HANDLE process) {
     // Windows answers directly; Wine answers 0, and its table is read instead.
     const DWORD counted = GetGuiResources(process, GR_GDIOBJECTS);
     return counted > 0 ? static_cast<int>(counted) : count_in_handle_table(process);

@@ -67,8 +67,7 @@ struct Tally {
     int gdi_later = 0;
 };
 
-double milliseconds_since(const LARGE_INTEGER& start)
-{
+double milliseconds_since(const LARGE_INTEGER& start) {
     LARGE_INTEGER now;
     LARGE_INTEGER frequency;
     QueryPerformanceCounter(&now);
@@ -76,16 +75,14 @@ double milliseconds_since(const LARGE_INTEGER& start)
     return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-std::int64_t kib_growth(std::uint64_t first, std::uint64_t later)
-{
+std::int64_t kib_growth(std::uint64_t first, std::uint64_t later) {
     return static_cast<std::int64_t>(later) - static_cast<std::int64_t>(first);
 }
 
 bool has_ended(const HuesiftProcess& process) { return WaitForSingleObject(process.info.hProcess, 0) == WAIT_OBJECT_0; }
 
 // The program has ended: a crash unless it was asked to end and gave 0.
-void record_end(Life& life, Tally& tally, const char* step, long index)
-{
+void record_end(Life& life, Tally& tally, const char* step, long index) {
     DWORD exit_code = 1;
     const bool ended = wait_for_exit(life.process, exit_code);
     if (!ended) {
@@ -102,8 +99,7 @@ void record_end(Life& life, Tally& tally, const char* step, long index)
 
 // Checks that the program has ended properly or still answers within the
 // bound, and records the answer time. Ends a hung program.
-void check_answer(Life& life, Tally& tally, const char* step, long index)
-{
+void check_answer(Life& life, Tally& tally, const char* step, long index) {
     if (life.asked_to_end || has_ended(life.process)) {
         record_end(life, tally, step, index);
         return;
@@ -111,8 +107,8 @@ void check_answer(Life& life, Tally& tally, const char* step, long index)
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     DWORD_PTR ignored = 0;
-    const bool answered = SendMessageTimeoutA(life.process.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_BOUND_MS,
-                                              &ignored) != 0;
+    const bool answered =
+        SendMessageTimeoutA(life.process.window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ANSWER_BOUND_MS, &ignored) != 0;
     const double answer_ms = milliseconds_since(start);
     if (answered) {
         if (answer_ms > tally.longest_answer_ms) tally.longest_answer_ms = answer_ms;
@@ -123,14 +119,12 @@ void check_answer(Life& life, Tally& tally, const char* step, long index)
         return;
     }
     ++tally.hangs;
-    std::printf("soak: command %ld (%s): no answer within %d ms; the program is ended\n", index, step,
-                ANSWER_BOUND_MS);
+    std::printf("soak: command %ld (%s): no answer within %d ms; the program is ended\n", index, step, ANSWER_BOUND_MS);
     close_huesift(life.process);
     life = Life{};
 }
 
-void measure(Life& life, Tally& tally, long index)
-{
+void measure(Life& life, Tally& tally, long index) {
     reach_measuring_state(life.process);
     check_answer(life, tally, "measuring", index);
     if (!life.running) return;
@@ -154,8 +148,7 @@ void measure(Life& life, Tally& tally, long index)
     if (now.gdi_objects < 0 || life.first.gdi_objects < 0) tally.gdi_uncounted = true;
 }
 
-bool launch(const std::string& program, Life& life, Tally& tally)
-{
+bool launch(const std::string& program, Life& life, Tally& tally) {
     life = Life{};
     if (!start_huesift(program, life.process)) {
         close_huesift(life.process);
@@ -168,16 +161,15 @@ bool launch(const std::string& program, Life& life, Tally& tally)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3 || argc > 4 || std::atol(argv[2]) <= 0) {
         std::fprintf(stderr, "usage: huesift_soak PATH-OF-huesift.exe COMMAND-COUNT [SEED]\n");
         return 2;
     }
     const std::string program = argv[1];
     const long count = std::atol(argv[2]);
-    const unsigned seed = argc == 4 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10))
-                                    : static_cast<unsigned>(GetTickCount());
+    const unsigned seed =
+        argc == 4 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : static_cast<unsigned>(GetTickCount());
     std::printf("soak: %ld commands, seed %u\n", count, seed);
     std::mt19937 random(seed);
 
@@ -210,7 +202,8 @@ int main(int argc, char** argv)
     }
 
     const bool compared = tally.measures_compared > 0;
-    const bool grew = kib_growth(tally.memory_first_kib, tally.memory_later_kib) > MEMORY_TOLERANCE_KIB || tally.gdi_later - tally.gdi_first > GDI_TOLERANCE;
+    const bool grew = kib_growth(tally.memory_first_kib, tally.memory_later_kib) > MEMORY_TOLERANCE_KIB ||
+                      tally.gdi_later - tally.gdi_first > GDI_TOLERANCE;
     std::printf("soak: %ld commands, %ld crashes, %ld hangs, longest answer %.0f ms, ", tally.commands, tally.crashes,
                 tally.hangs, tally.longest_answer_ms);
     if (compared) {
@@ -219,9 +212,10 @@ int main(int argc, char** argv)
                     static_cast<unsigned long long>(tally.memory_later_kib), tally.gdi_first, tally.gdi_later,
                     tally.measures_compared, tally.launches);
     } else {
-        std::printf("memory and GDI objects not compared: no run of the program lived through %ld commands "
-                    "(%ld launches)\n",
-                    WARM_UP_COMMANDS + MEASURE_EVERY, tally.launches);
+        std::printf(
+            "memory and GDI objects not compared: no run of the program lived through %ld commands "
+            "(%ld launches)\n",
+            WARM_UP_COMMANDS + MEASURE_EVERY, tally.launches);
     }
     if (tally.gdi_uncounted) std::printf("soak: the GDI objects could not be counted\n");
     if (compared && grew) {

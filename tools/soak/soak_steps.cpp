@@ -11,9 +11,9 @@ namespace {
 constexpr const char* HELP_CAPTION = "Help...";
 
 constexpr int RADIO_BUTTONS[] = {
-    IDC_SURFACE_SQUARE, IDC_SURFACE_CIRCLE, IDC_SURFACE_TORUS,  IDC_SURFACE_TRIANGLE, IDC_SURFACE_TRIANGLE_INVERTED,
-    IDC_SPEED_1_FASTEST, IDC_SPEED_2,       IDC_SPEED_3,        IDC_SPEED_4,          IDC_SPEED_5_SLOWEST,
-    IDC_SIZE_BIG,        IDC_SIZE_SMALL,    IDC_REFRESH_MORE,   IDC_REFRESH_LESS,     IDC_RED_UP,
+    IDC_SURFACE_SQUARE,  IDC_SURFACE_CIRCLE, IDC_SURFACE_TORUS, IDC_SURFACE_TRIANGLE, IDC_SURFACE_TRIANGLE_INVERTED,
+    IDC_SPEED_1_FASTEST, IDC_SPEED_2,        IDC_SPEED_3,       IDC_SPEED_4,          IDC_SPEED_5_SLOWEST,
+    IDC_SIZE_BIG,        IDC_SIZE_SMALL,     IDC_REFRESH_MORE,  IDC_REFRESH_LESS,     IDC_RED_UP,
     IDC_RED_DOWN,
 };
 constexpr int MAX_RADIO_CLICKS = 3;
@@ -33,8 +33,7 @@ void post_command(const HuesiftProcess& process, WORD id) { PostMessageA(process
 
 // Returns once the command is over: a sent message overtakes posted ones, so
 // the warm-up and the measuring state send theirs to keep them in order.
-void send_command(const HuesiftProcess& process, WORD id)
-{
+void send_command(const HuesiftProcess& process, WORD id) {
     DWORD_PTR ignored = 0;
     SendMessageTimeoutA(process.window, WM_COMMAND, id, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, DRIVE_WAIT_BOUND_MS,
                         &ignored);
@@ -44,8 +43,7 @@ void send_command(const HuesiftProcess& process, WORD id)
 // send returns once the command is over: the dialog closed and the restart
 // notice, if one came, answered. `answer` closes the dialog meanwhile.
 template <typename Answer>
-void run_dialog_command(const HuesiftProcess& process, WORD id, const char* caption, Answer answer)
-{
+void run_dialog_command(const HuesiftProcess& process, WORD id, const char* caption, Answer answer) {
     std::atomic<bool> finished{false};
     std::thread sender([&] {
         DWORD_PTR ignored = 0;
@@ -73,8 +71,7 @@ void run_dialog_command(const HuesiftProcess& process, WORD id, const char* capt
     sender.join();
 }
 
-void change_options(const HuesiftProcess& process, std::mt19937& random)
-{
+void change_options(const HuesiftProcess& process, std::mt19937& random) {
     run_dialog_command(process, IDM_OPTIONS, OPTIONS_CAPTION, [&](HWND dialog) {
         for (int clicks = below(random, MAX_RADIO_CLICKS + 1); clicks > 0; --clicks) {
             press_button(dialog, RADIO_BUTTONS[below(random, std::size(RADIO_BUTTONS))]);
@@ -83,8 +80,7 @@ void change_options(const HuesiftProcess& process, std::mt19937& random)
     });
 }
 
-void open_and_close_help(const HuesiftProcess& process, std::mt19937& random)
-{
+void open_and_close_help(const HuesiftProcess& process, std::mt19937& random) {
     run_dialog_command(process, IDM_HELP, HELP_CAPTION, [&](HWND dialog) {
         // The OK button, or the close box (which Esc also gives).
         if (below(random, 2) == 0) {
@@ -98,8 +94,7 @@ void open_and_close_help(const HuesiftProcess& process, std::mt19937& random)
 // Posts Start or Toggle rotation, either of which stops the running worker,
 // and a few milliseconds later sends Start, Toggle rotation or a close
 // request from a second thread, as another program might.
-bool stop_with_interference(const HuesiftProcess& process, std::mt19937& random)
-{
+bool stop_with_interference(const HuesiftProcess& process, std::mt19937& random) {
     const WORD stopping = below(random, 2) == 0 ? IDM_START : IDM_TOGGLE_ROTATION;
     const int delay_ms = below(random, MAX_INTERFERENCE_DELAY_MS + 1);
     // A close is rare, so that each run of the program lives long enough to
@@ -121,35 +116,33 @@ bool stop_with_interference(const HuesiftProcess& process, std::mt19937& random)
 
 }  // namespace
 
-StepDone run_random_step(const HuesiftProcess& process, std::mt19937& random)
-{
+StepDone run_random_step(const HuesiftProcess& process, std::mt19937& random) {
     std::discrete_distribution<int> choose(std::begin(STEP_WEIGHTS), std::end(STEP_WEIGHTS));
     switch (choose(random)) {
-    case START:
-        post_command(process, IDM_START);
-        return {"Start", false};
-    case TOGGLE:
-        post_command(process, IDM_TOGGLE_ROTATION);
-        return {"Toggle rotation", false};
-    case OPTIONS:
-        change_options(process, random);
-        return {"Options", false};
-    case HELP:
-        open_and_close_help(process, random);
-        return {"Help", false};
-    case STOP_WITH_INTERFERENCE:
-        return {"a stop with a message from a second thread", stop_with_interference(process, random)};
-    case EXIT:
-        post_command(process, IDM_EXIT);
-        return {"Exit", true};
-    default:
-        PostMessageA(process.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return {"the close box", true};
+        case START:
+            post_command(process, IDM_START);
+            return {"Start", false};
+        case TOGGLE:
+            post_command(process, IDM_TOGGLE_ROTATION);
+            return {"Toggle rotation", false};
+        case OPTIONS:
+            change_options(process, random);
+            return {"Options", false};
+        case HELP:
+            open_and_close_help(process, random);
+            return {"Help", false};
+        case STOP_WITH_INTERFERENCE:
+            return {"a stop with a message from a second thread", stop_with_interference(process, random)};
+        case EXIT:
+            post_command(process, IDM_EXIT);
+            return {"Exit", true};
+        default:
+            PostMessageA(process.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return {"the close box", true};
     }
 }
 
-void warm_up(const HuesiftProcess& process)
-{
+void warm_up(const HuesiftProcess& process) {
     run_dialog_command(process, IDM_HELP, HELP_CAPTION, [](HWND dialog) { press_button(dialog, IDOK); });
     run_dialog_command(process, IDM_OPTIONS, OPTIONS_CAPTION, [](HWND dialog) {
         press_button(dialog, IDC_SIZE_BIG);
@@ -160,8 +153,7 @@ void warm_up(const HuesiftProcess& process)
     send_command(process, IDM_TOGGLE_ROTATION);
 }
 
-void reach_measuring_state(const HuesiftProcess& process)
-{
+void reach_measuring_state(const HuesiftProcess& process) {
     run_dialog_command(process, IDM_OPTIONS, OPTIONS_CAPTION, [](HWND dialog) {
         press_button(dialog, IDC_SIZE_SMALL);
         press_button(dialog, IDOK);
@@ -169,8 +161,7 @@ void reach_measuring_state(const HuesiftProcess& process)
     send_command(process, IDM_START);
 }
 
-void close_stray_dialogs(const HuesiftProcess& process)
-{
+void close_stray_dialogs(const HuesiftProcess& process) {
     if (HWND notice = find_dialog_of(process, NOTICE_CAPTION)) press_button(notice, IDOK);
     if (HWND options = find_dialog_of(process, OPTIONS_CAPTION)) press_button(options, IDCANCEL);
     if (HWND help = find_dialog_of(process, HELP_CAPTION)) press_button(help, IDOK);
