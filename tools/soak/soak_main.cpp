@@ -36,7 +36,7 @@ constexpr std::int64_t MEMORY_TOLERANCE_KIB = 1024;
 // Under Wine the count still moved by up to 13 objects after the warm-up
 // (Wine's own objects, created on first use of some path) and then stayed
 // level; a leak of one object per Start, about a fifth of all commands,
-// passes this within some 160 commands of a run.
+// goes past it within some 160 commands of a run.
 constexpr int GDI_TOLERANCE = 32;
 
 struct Measure {
