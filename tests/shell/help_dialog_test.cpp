@@ -20,8 +20,6 @@ constexpr const char* HELP_TEXTS =
     "Palette animation reveals that the colours sorted into a smooth\n"
     "gradient.";
 
-enum Closing { CLOSE_WITH_OK, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
-
 class HelpDialogTest : public ShellTest {};
 
 TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSortingGoesOn) {
@@ -55,17 +53,7 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
                 }
             }
             if (find_own_dialog("Options...")) second_dialog = true;
-            switch (closing) {
-                case CLOSE_WITH_OK:
-                    click_button(dialog, IDOK);
-                    break;
-                case CLOSE_WITH_ESC:
-                    type_key(dialog, VK_ESCAPE);
-                    break;
-                case CLOSE_WITH_CLOSE_BOX:
-                    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-                    break;
-            }
+            close_dialog(dialog, closing);
             closed = wait_closed(dialog);
         });
         ASSERT_TRUE(opened);

@@ -24,8 +24,6 @@ constexpr int RADIO_BUTTONS[] = {
     IDC_RED_DOWN,
 };
 
-enum Closing { CLOSE_WITH_OK, CLOSE_WITH_CANCEL, CLOSE_WITH_ENTER, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
-
 // What the driver saw of one use of File > Options.
 struct OptionsRun {
     bool opened = false;
@@ -34,26 +32,6 @@ struct OptionsRun {
     int notices = 0;
     std::string notice_text;
 };
-
-void close_dialog(HWND dialog, Closing closing) {
-    switch (closing) {
-        case CLOSE_WITH_OK:
-            click_button(dialog, IDOK);
-            break;
-        case CLOSE_WITH_CANCEL:
-            click_button(dialog, IDCANCEL);
-            break;
-        case CLOSE_WITH_ENTER:
-            type_key(dialog, VK_RETURN);
-            break;
-        case CLOSE_WITH_ESC:
-            type_key(dialog, VK_ESCAPE);
-            break;
-        case CLOSE_WITH_CLOSE_BOX:
-            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-            break;
-    }
-}
 
 // Answers every restart notice until the Options command has returned.
 void answer_notices(OptionsRun& run, const std::atomic<bool>& command_done) {

@@ -191,3 +191,23 @@ std::string static_texts(HWND window) {
     }
     return texts;
 }
+
+void close_dialog(HWND dialog, Closing closing) {
+    switch (closing) {
+        case CLOSE_WITH_OK:
+            click_button(dialog, IDOK);
+            break;
+        case CLOSE_WITH_CANCEL:
+            click_button(dialog, IDCANCEL);
+            break;
+        case CLOSE_WITH_ENTER:
+            type_key(dialog, VK_RETURN);
+            break;
+        case CLOSE_WITH_ESC:
+            type_key(dialog, VK_ESCAPE);
+            break;
+        case CLOSE_WITH_CLOSE_BOX:
+            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+    }
+}

@@ -38,6 +38,12 @@ HWND find_own_dialog(const char* caption);
 // has returned. Returns when both have finished.
 void run_command_driven(WORD id, const std::function<void(const std::atomic<bool>& command_done)>& drive);
 
+// The ways a user closes a dialog.
+enum Closing { CLOSE_WITH_OK, CLOSE_WITH_CANCEL, CLOSE_WITH_ENTER, CLOSE_WITH_ESC, CLOSE_WITH_CLOSE_BOX };
+
+// Closes `dialog` the way `closing` names, as the user would.
+void close_dialog(HWND dialog, Closing closing);
+
 // Clicks a dialog's button as the mouse would (focus, press, release).
 void click_button(HWND dialog, int id);
 
