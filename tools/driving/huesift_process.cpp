@@ -18,6 +18,23 @@ HWND find_main_window(DWORD process_id) {
     return nullptr;
 }
 
+struct WindowSearch {
+    DWORD process_id;
+    std::string lines;
+};
+
+BOOL CALLBACK describe_window(HWND window, LPARAM context) {
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    if (!belongs_to(window, search.process_id) || !IsWindowVisible(window)) return TRUE;
+    char class_name[64] = "";
+    char caption[128] = "";
+    GetClassNameA(window, class_name, sizeof(class_name));
+    GetWindowTextA(window, caption, sizeof(caption));
+    search.lines += std::string("  window ") + class_name + " \"" + caption + "\"" +
+                    (IsWindowEnabled(window) ? "\n" : " (disabled)\n");
+    return TRUE;
+}
+
 }  // namespace
 
 // Under Wine the build hands over a Unix path; Wine's kernel32 turns it into
@@ -73,4 +90,10 @@ HWND find_dialog_of(const HuesiftProcess& process, const char* caption) {
         if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
     }
     return nullptr;
+}
+
+std::string describe_windows_of(const HuesiftProcess& process) {
+    WindowSearch search{process.info.dwProcessId, {}};
+    EnumWindows(describe_window, reinterpret_cast<LPARAM>(&search));
+    return search.lines.empty() ? "  no visible window\n" : search.lines;
 }

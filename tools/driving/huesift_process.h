@@ -30,6 +30,10 @@ void close_huesift(HuesiftProcess& process);
 // The visible top-level dialog of the process with this caption, or nullptr.
 HWND find_dialog_of(const HuesiftProcess& process, const char* caption);
 
+// One line per visible top-level window of the process: class, caption and
+// whether it takes input; what a hung program was showing.
+std::string describe_windows_of(const HuesiftProcess& process);
+
 // Polls `condition` every few milliseconds until it holds; false when
 // `bound_ms` passed first.
 template <typename Condition>

@@ -161,8 +161,17 @@ void reach_measuring_state(const HuesiftProcess& process) {
     send_command(process, IDM_START);
 }
 
-void close_stray_dialogs(const HuesiftProcess& process) {
-    if (HWND notice = find_dialog_of(process, NOTICE_CAPTION)) press_button(notice, IDOK);
-    if (HWND options = find_dialog_of(process, OPTIONS_CAPTION)) press_button(options, IDCANCEL);
-    if (HWND help = find_dialog_of(process, HELP_CAPTION)) press_button(help, IDOK);
+bool close_stray_dialogs(const HuesiftProcess& process) {
+    constexpr struct {
+        const char* caption;
+        int button;
+    } ANSWERS[] = {{NOTICE_CAPTION, IDOK}, {OPTIONS_CAPTION, IDCANCEL}, {HELP_CAPTION, IDOK}};
+    bool found = false;
+    for (const auto& answer : ANSWERS) {
+        if (HWND dialog = find_dialog_of(process, answer.caption)) {
+            press_button(dialog, answer.button);
+            found = true;
+        }
+    }
+    return found;
 }

@@ -29,5 +29,6 @@ void warm_up(const HuesiftProcess& process);
 void reach_measuring_state(const HuesiftProcess& process);
 
 // Answers any dialog or notice left open (a command re-posted by the program
-// may open one late), so the next command starts from the main window.
-void close_stray_dialogs(const HuesiftProcess& process);
+// may open one late), so the next command starts from the main window. True
+// when there was one.
+bool close_stray_dialogs(const HuesiftProcess& process);
