@@ -144,6 +144,12 @@ StepDone run_random_step(const HuesiftProcess& process, std::mt19937& random) {
 
 void warm_up(const HuesiftProcess& process) {
     run_dialog_command(process, IDM_HELP, HELP_CAPTION, [](HWND dialog) { press_button(dialog, IDOK); });
+    // Every radio button pressed once: Wine keeps a device context (with its
+    // region and bitmap) for each control that has drawn itself on a press.
+    run_dialog_command(process, IDM_OPTIONS, OPTIONS_CAPTION, [](HWND dialog) {
+        for (int button : RADIO_BUTTONS) press_button(dialog, button);
+        press_button(dialog, IDCANCEL);
+    });
     run_dialog_command(process, IDM_OPTIONS, OPTIONS_CAPTION, [](HWND dialog) {
         press_button(dialog, IDC_SIZE_BIG);
         press_button(dialog, IDOK);

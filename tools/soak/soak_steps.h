@@ -19,9 +19,9 @@ struct StepDone {
 // it (dialogs answered), not for what it does afterwards.
 StepDone run_random_step(const HuesiftProcess& process, std::mt19937& random);
 
-// Makes every kind of window and image once (Help, Options, a 512 image
-// sorting and rotating), so that first-use allocations of the program and
-// of Wine come before the first measure.
+// Makes every kind of window and image once (Help, Options with every radio
+// button pressed, a 512 image sorting and rotating), so that first-use
+// allocations of the program and of Wine come before the first measure.
 void warm_up(const HuesiftProcess& process);
 
 // Options with only Small checked, then Start: the state in which the soak
