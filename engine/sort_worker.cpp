@@ -1,5 +1,6 @@
 #include "engine/sort_worker.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "engine/draw_stream.h"
@@ -11,12 +12,14 @@
 // draws one word at a time. The skip variant takes its words as it goes. The
 // retry variant, whose redraws are a coin toss, works in two stages: the first
 // turns a whole block of words into the draws its iterations keep, without
-// touching a pixel; the second runs those iterations strictly in order. The
-// stop flag is read before each iteration and before each block is resolved:
-// where some pass has no pair of surface pixels its redraws never end, and
-// only the read per block lets that worker stop. Draws resolved for
-// iterations that never ran are given back to the generator when the loop
-// ends.
+// touching a pixel; the second runs those iterations strictly in order.
+// Iterations run in groups of at most a block's worth (some 200, well under
+// a microsecond), with nothing checked inside a group but the skip variant's
+// redraws; the stop flag is read before each group and before each block is
+// resolved: where some pass has no pair of surface pixels its redraws never
+// end, and only the read per block lets that worker stop. A stop always falls
+// between two iterations. Draws resolved for iterations that never ran are
+// given back to the generator when the loop ends.
 
 namespace {
 
@@ -76,20 +79,24 @@ inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t b
 }
 
 // Counts iterations toward the next repaint tick: the iteration that finds
-// its entry's counter at 0 ticks.
+// its entry's counter at 0 ticks. The loops run iterations in groups that
+// never cross a tick.
 struct Pacing {
     std::uint16_t first_counter;
     std::uint32_t until_tick;
     explicit Pacing(SortEntryIndex entry)
         : first_counter(run_state.iteration_counter[entry]),
           until_tick(static_cast<std::uint16_t>(0u - first_counter)) {}
-    void step() {
+    // Ticks when the next iteration is the one that finds the counter at 0;
+    // gives how many iterations may run before the next tick (at least one).
+    std::uint32_t room() {
         if (until_tick == 0) {
             refresh_tick();
             until_tick = 1u << 16;
         }
-        --until_tick;
+        return until_tick;
     }
+    void ran(std::uint32_t iterations) { until_tick -= iterations; }
     std::uint16_t counter_after(std::uint32_t iterations) const {
         return static_cast<std::uint16_t>(first_counter + iterations);
     }
@@ -99,8 +106,9 @@ inline bool keep_running() { return run_state.running.load(std::memory_order_rel
 
 // Skip variant: every iteration takes its three words as it goes, the
 // diagonal passes redrawing only for column 0 (one word in W), so most
-// iterations are simply the next three words of the current block. Nothing is
-// drawn ahead, so the generator ends exactly where the last iteration left it.
+// iterations are simply the next three words of the current block, and run
+// in groups with nothing else to check. Nothing is drawn ahead, so the
+// generator ends exactly where the last iteration left it.
 template <bool RED_DOWN, bool BOUNDED>
 void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     constexpr std::uint32_t W = SMALL;
@@ -127,22 +135,32 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     Pacing pacing(entry);
     std::uint32_t done = 0;  // wraps in a worker, which needs only its count modulo 65,536
     while (BOUNDED ? done < limit : keep_running()) {
-        pacing.step();
-        std::uint32_t red, blue, green;
-        if (k + PASS_COUNT <= RANDOM_STATE_WORDS && column_ok(positions[k + 1]) && column_ok(positions[k + 2])) {
-            red = positions[k];
-            blue = positions[k + 1];
-            green = positions[k + 2];
-            k += PASS_COUNT;
-        } else {
-            red = draw();
-            do blue = draw();
-            while (!column_ok(blue));
-            do green = draw();
-            while (!column_ok(green));
+        // A group of plain iterations, up to the block's end, the next tick
+        // or the limit, or an iteration that must redraw.
+        std::uint32_t room = std::min(pacing.room(), (RANDOM_STATE_WORDS - k) / PASS_COUNT);
+        if (BOUNDED) room = std::min(room, limit - done);
+        std::uint32_t ran = 0;
+        for (const std::uint32_t* words = positions + k; ran < room; ++ran, words += PASS_COUNT) {
+            if (!column_ok(words[1]) || !column_ok(words[2])) [[unlikely]]
+                break;
+            run_passes<false, RED_DOWN, W>(pixels, words[0], words[1], words[2]);
         }
+        k += ran * PASS_COUNT;
+        done += ran;
+        pacing.ran(ran);
+        if (ran == room && room != 0) continue;
+
+        // One iteration that redraws or crosses into the next block; the
+        // room above left it inside the tick and the limit.
+        const std::uint32_t red = draw();
+        std::uint32_t blue, green;
+        do blue = draw();
+        while (!column_ok(blue));
+        do green = draw();
+        while (!column_ok(green));
         run_passes<false, RED_DOWN, W>(pixels, red, blue, green);
         ++done;
+        pacing.ran(1);
     }
 
     run_state.iteration_counter[entry] = pacing.counter_after(done);
@@ -173,10 +191,16 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
             next = 0;
             continue;
         }
-        const KeptIteration& iteration = draws->ready[next++];
-        pacing.step();
-        run_passes<true, RED_DOWN, BIG>(pixels, iteration.red, iteration.blue, iteration.green);
-        ++done;
+        // The ready iterations in one group, up to the next tick or the limit.
+        std::uint32_t room = std::min(pacing.room(), draws->ready_count - next);
+        if (BOUNDED) room = std::min(room, limit - done);
+        for (const KeptIteration* iteration = draws->ready + next; iteration != draws->ready + next + room;
+             ++iteration) {
+            run_passes<true, RED_DOWN, BIG>(pixels, iteration->red, iteration->blue, iteration->green);
+        }
+        next += room;
+        done += room;
+        pacing.ran(room);
     }
     settle();
 
