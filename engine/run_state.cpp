@@ -86,12 +86,22 @@ void set_image_geometry(std::uint32_t n) {
     image_geometry.image_rect = ImageRect{0, 0, static_cast<std::int32_t>(n), static_cast<std::int32_t>(n)};
 }
 
+SettingsValues current_settings() {
+    return {sort_settings.surface, sort_settings.image_size,
+            sort_settings.refresh_interval.load(std::memory_order_relaxed),
+            sort_settings.rotation_delay.load(std::memory_order_relaxed), sort_settings.red_direction};
+}
+
+void apply_settings(const SettingsValues& values) {
+    sort_settings.surface = values.surface;
+    sort_settings.image_size = values.image_size;
+    sort_settings.refresh_interval.store(values.refresh_interval, std::memory_order_relaxed);
+    sort_settings.rotation_delay.store(values.rotation_delay, std::memory_order_relaxed);
+    sort_settings.red_direction = values.red_direction;
+}
+
 void reset_run_state() {
-    sort_settings.surface = SURFACE_CIRCLE;
-    sort_settings.image_size = IMAGE_SIZE_SMALL;
-    sort_settings.refresh_interval.store(REFRESH_LESS);
-    sort_settings.rotation_delay.store(8);
-    sort_settings.red_direction = RED_UP;
+    apply_settings(SettingsValues{});
     image_geometry = ImageGeometry{};
     run_state.running.store(0);
     run_state.rotation_on = 0;

@@ -7,30 +7,17 @@
 #include <cstdint>
 #include <thread>
 
-#include "platform_hooks.h"
-
-using SurfaceKind = std::int32_t;
-inline constexpr SurfaceKind SURFACE_SQUARE = 100;
-inline constexpr SurfaceKind SURFACE_CIRCLE = 101;
-inline constexpr SurfaceKind SURFACE_TORUS = 102;
-inline constexpr SurfaceKind SURFACE_TRIANGLE = 103;
-inline constexpr SurfaceKind SURFACE_TRIANGLE_INVERTED = 104;
-
-inline constexpr std::int32_t IMAGE_SIZE_SMALL = 256;
-inline constexpr std::int32_t IMAGE_SIZE_BIG = 512;
-inline constexpr std::int32_t REFRESH_MORE = 4;
-inline constexpr std::int32_t REFRESH_LESS = 16;
-inline constexpr std::int32_t RED_UP = 0;
-inline constexpr std::int32_t RED_DOWN = 1;
+#include "engine/platform_hooks.h"
+#include "engine/settings.h"
 
 // The user's settings, as codes. refresh_interval and rotation_delay may be
 // changed while a worker reads them, so they are atomic words.
 struct SortSettings {
-    SurfaceKind surface = SURFACE_CIRCLE;
-    std::int32_t image_size = IMAGE_SIZE_SMALL;
-    std::atomic<std::int32_t> refresh_interval{REFRESH_LESS};
-    std::atomic<std::int32_t> rotation_delay{8};
-    std::int32_t red_direction = RED_UP;
+    SurfaceKind surface = DEFAULT_SURFACE;
+    std::int32_t image_size = DEFAULT_IMAGE_SIZE;
+    std::atomic<std::int32_t> refresh_interval{DEFAULT_REFRESH_INTERVAL};
+    std::atomic<std::int32_t> rotation_delay{DEFAULT_ROTATION_DELAY};
+    std::int32_t red_direction = DEFAULT_RED_DIRECTION;
 };
 
 struct ImageRect {
@@ -95,6 +82,11 @@ void request_repaint();
 
 // Sets the geometry for a square image of side n, as the Start command does.
 void set_image_geometry(std::uint32_t n);
+
+// The settings as plain codes, and all five stored at once. The two live
+// words may be stored while a worker runs; the rest only while none does.
+SettingsValues current_settings();
+void apply_settings(const SettingsValues& values);
 
 // Puts every record back to its start-up value (for tests that need a fresh
 // process state). No worker may be running.

@@ -1,0 +1,67 @@
+// A picture: the image that a recipe (surface, size, red direction and a
+// seed) makes, and the sort and palette rotation that run on it, with the
+// sort's progress and the rule that says when it has settled. Every front end
+// makes its pictures here.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/settings.h"
+#include "engine/settle.h"
+
+struct PictureRecipe {
+    SurfaceKind surface = DEFAULT_SURFACE;
+    std::int32_t image_size = DEFAULT_IMAGE_SIZE;
+    std::int32_t red_direction = DEFAULT_RED_DIRECTION;
+    std::uint32_t seed = 0;
+};
+
+// The recipe the current settings give with `seed`.
+PictureRecipe recipe_from_settings(std::uint32_t seed);
+
+// Stops any worker and makes the picture: the geometry, a black image in the
+// drawing context, a fresh palette, the surface's mask and every surface
+// pixel coloured by the picker, the random source seeded with recipe.seed.
+// The same recipe always makes the same pixels. False when the image or the
+// palette cannot be made (the user is told where the image code tells);
+// then there is no picture.
+bool make_picture(const PictureRecipe& recipe);
+
+// Whether a picture exists, and the recipe that made it.
+bool has_picture();
+const PictureRecipe& picture_recipe();
+
+// Starts the picture's sort on the worker thread, the entry chosen by its
+// size and red direction. Does nothing without a picture.
+void start_picture_sort();
+
+// Stops the worker, tags every pixel with its palette index and starts the
+// rotation worker. False, with nothing started, without a picture.
+bool start_picture_rotation();
+
+// Sorts the picture on the calling thread for exactly `iterations`
+// iterations, continuing exactly where its sort last stopped.
+void sort_picture(std::uint64_t iterations);
+
+// Tags the pixels for rotation, and one rotation step, on the calling thread.
+void tag_picture();
+void rotate_picture_once();
+
+// The iterations the picture's sort has run, on the worker or the calling
+// thread; a running worker adds to it once per group. Any thread may read it.
+std::uint64_t picture_iterations();
+
+// Watches a sort for settling by the engine's rule (settle.h): a check each
+// time the iterations pass the next multiple of the check interval, and a
+// cap on the iterations. Works from any pace of calls.
+struct PictureSettle {
+    SettleWatch watch;
+    std::uint64_t next_check = 0;
+    Disorder last;          // the disorder at the latest check
+    bool settled = false;   // the disorder stopped falling
+    bool capped = false;    // the iteration cap was reached first
+};
+
+// Makes the checks due at `iterations` done (measuring the current pixels);
+// true once the sort has settled or reached the cap.
+bool watch_picture_settle(PictureSettle& settle, std::uint64_t iterations);
