@@ -19,7 +19,8 @@
 // redraws; the stop flag is read before each group and before each block is
 // resolved: where some pass has no pair of surface pixels its redraws never
 // end, and only the read per block lets that worker stop. A stop always falls
-// between two iterations. Draws resolved for iterations that never ran are
+// between two iterations, and a stop made during a repaint right after the
+// iteration that repainted. Draws resolved for iterations that never ran are
 // given back to the generator when the loop ends.
 
 namespace {
@@ -88,14 +89,17 @@ struct Pacing {
     explicit Pacing(SortEntryIndex entry)
         : first_counter(run_state.iteration_counter[entry]),
           until_tick(static_cast<std::uint16_t>(0u - first_counter)) {}
-    // Ticks when the next iteration is the one that finds the counter at 0;
-    // gives how many iterations may run before the next tick (at least one).
-    std::uint32_t room() {
-        if (until_tick == 0) {
-            refresh_tick();
-            until_tick = 1u << 16;
-        }
-        return until_tick;
+    // Opens the next group of iterations: ticks (and so perhaps repaints)
+    // when the group's first iteration is the one that finds the counter at
+    // 0, and gives how many iterations the group may run (at least one).
+    // The iteration that ticked is a group of its own: a stop made during
+    // its repaint ends the worker right after it, since `running` is read
+    // before every group.
+    std::uint32_t tick_and_room() {
+        if (until_tick != 0) return until_tick;
+        refresh_tick();
+        until_tick = 1u << 16;
+        return 1;
     }
     void ran(std::uint32_t iterations) { until_tick -= iterations; }
     std::uint16_t counter_after(std::uint32_t iterations) const {
@@ -138,7 +142,7 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     while (BOUNDED ? done < limit : keep_running()) {
         // A group of plain iterations, up to the block's end, the next tick
         // or the limit, or an iteration that must redraw.
-        std::uint32_t room = std::min(pacing.room(), (RANDOM_STATE_WORDS - k) / PASS_COUNT);
+        std::uint32_t room = std::min(pacing.tick_and_room(), (RANDOM_STATE_WORDS - k) / PASS_COUNT);
         if (BOUNDED) room = std::min(room, limit - done);
         std::uint32_t ran = 0;
         for (const std::uint32_t* words = positions + k; ran < room; ++ran, words += PASS_COUNT) {
@@ -193,7 +197,7 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
             continue;
         }
         // The ready iterations in one group, up to the next tick or the limit.
-        std::uint32_t room = std::min(pacing.room(), draws->ready_count - next);
+        std::uint32_t room = std::min(pacing.tick_and_room(), draws->ready_count - next);
         if (BOUNDED) room = std::min(room, limit - done);
         for (const KeptIteration* iteration = draws->ready + next; iteration != draws->ready + next + room;
              ++iteration) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -341,6 +342,83 @@ TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration)
             EXPECT_GT(n, 0u);
             EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
             EXPECT_EQ(run_state.iteration_counter[entry.index], static_cast<std::uint16_t>(counter_before + n));
+        }
+    }
+}
+
+namespace {
+
+// A stop made from inside a repaint, as the user-interface thread makes it
+// while it paints: `running` is cleared at the chosen repaint.
+std::atomic<int> paints_before_stop{0};
+void stop_at_chosen_paint() {
+    if (paints_before_stop.fetch_sub(1) == 1) run_state.running.store(0);
+}
+
+// Where the pacing counters stand when a worker starts, and at which repaint
+// of the run the stop comes.
+struct StopCase {
+    std::uint16_t iteration_counter;
+    std::uint16_t refresh_counter;
+    std::int32_t refresh_interval;
+    int stop_at_repaint;
+};
+
+// The iterations a worker runs until the end of the iteration that makes
+// repaint number `repaint`: the iteration that finds its entry's counter at 0
+// ticks, and every `refresh_interval`-th tick repaints.
+std::uint64_t iterations_through_repaint(const StopCase& pacing) {
+    std::uint64_t iteration = static_cast<std::uint16_t>(0u - pacing.iteration_counter);
+    std::uint32_t ticks = pacing.refresh_counter;
+    int repaints = 0;
+    for (;;) {
+        ticks = static_cast<std::uint16_t>(ticks + 1);
+        if (ticks == static_cast<std::uint32_t>(pacing.refresh_interval)) {
+            ticks = 0;
+            if (++repaints == pacing.stop_at_repaint) return iteration + 1;
+        }
+        iteration += 65536;
+    }
+}
+
+}  // namespace
+
+TEST_F(SortTest, AStopMadeDuringARepaintEndsTheWorkerAfterThatIteration) {
+    // The iteration that repaints is completed, and `running` is read before
+    // the next one: the worker's pixels, generator and counter are those of
+    // the plain loop after exactly that many iterations. Repaints at the very
+    // first iteration, after a few hundred and after a few hundred thousand.
+    const StopCase cases[] = {{0, REFRESH_MORE - 1, REFRESH_MORE, 1},
+                              {65000, REFRESH_LESS - 1, REFRESH_LESS, 1},
+                              {64536, 1, REFRESH_MORE, 2}};
+    for (const EntryCase& entry : ENTRIES) {
+        for (SurfaceKind surface : ALL_SURFACES) {
+            for (const StopCase& pacing : cases) {
+                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " counter "
+                                                << pacing.iteration_counter << " repaint " << pacing.stop_at_repaint);
+                ASSERT_TRUE(build_seeded_image(surface, entry.size, 4040 + surface));
+                std::vector<std::uint32_t> expected = snapshot_pixels();
+                const RandomSource seeded = random_source;
+                run_state.iteration_counter[entry.index] = pacing.iteration_counter;
+                run_state.refresh_counter.store(pacing.refresh_counter);
+                sort_settings.refresh_interval.store(pacing.refresh_interval);
+
+                install_ui_harness();
+                paints_before_stop.store(pacing.stop_at_repaint);
+                start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
+                EXPECT_EQ(serve_repaints(pacing.stop_at_repaint, 60000, stop_at_chosen_paint), pacing.stop_at_repaint);
+                stop_worker();
+                EXPECT_EQ(repaints_served(), pacing.stop_at_repaint) << "the worker repainted after the stop";
+
+                const RandomSource worker_end = random_source;
+                const std::uint64_t n = iterations_through_repaint(pacing);
+                random_source = seeded;
+                reference_sort(expected, entry.size, entry.retry, entry.red_down, n);
+                EXPECT_EQ(run_state.iteration_counter[entry.index],
+                          static_cast<std::uint16_t>(pacing.iteration_counter + n));
+                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+                EXPECT_TRUE(same_source(worker_end, random_source)) << "the generator is elsewhere";
+            }
         }
     }
 }
