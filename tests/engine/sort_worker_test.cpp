@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "engine/disorder.h"
 #include "engine/draw_kernels.h"
 #include "engine/image.h"
 #include "engine/random.h"
+#include "engine/retry_draws.h"
 #include "engine/sort_worker.h"
 #include "tests/engine/reference_sort.h"
 #include "tests/engine/test_support.h"
@@ -327,6 +329,7 @@ TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration)
             const RandomSource seeded = random_source;
             const std::uint16_t counter_before = run_state.iteration_counter[entry.index];
             install_ui_harness();
+            reset_sorted_iterations();
             start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
             EXPECT_EQ(serve_repaints(1, 60000), 1);
             stop_worker();
@@ -342,6 +345,7 @@ TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration)
             EXPECT_GT(n, 0u);
             EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
             EXPECT_EQ(run_state.iteration_counter[entry.index], static_cast<std::uint16_t>(counter_before + n));
+            EXPECT_EQ(sorted_iterations(), n);
         }
     }
 }
@@ -404,6 +408,7 @@ TEST_F(SortTest, AStopMadeDuringARepaintEndsTheWorkerAfterThatIteration) {
                 sort_settings.refresh_interval.store(pacing.refresh_interval);
 
                 install_ui_harness();
+                reset_sorted_iterations();
                 paints_before_stop.store(pacing.stop_at_repaint);
                 start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
                 EXPECT_EQ(serve_repaints(pacing.stop_at_repaint, 60000, stop_at_chosen_paint), pacing.stop_at_repaint);
@@ -418,7 +423,92 @@ TEST_F(SortTest, AStopMadeDuringARepaintEndsTheWorkerAfterThatIteration) {
                           static_cast<std::uint16_t>(pacing.iteration_counter + n));
                 EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
                 EXPECT_TRUE(same_source(worker_end, random_source)) << "the generator is elsewhere";
+                EXPECT_EQ(sorted_iterations(), n);
             }
         }
+    }
+}
+
+namespace {
+
+// The count of sorted iterations once it is above `floor`, read from this
+// thread while a worker sorts; 0 when it stays there for a minute.
+std::uint64_t count_once_above(std::uint64_t floor) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::uint64_t count = sorted_iterations();
+    while (count <= floor && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+        count = sorted_iterations();
+    }
+    return count > floor ? count : 0;
+}
+
+}  // namespace
+
+TEST_F(SortTest, TheSortedIterationCountAddsUpBoundedRunsAndGrowsWhileAWorkerSorts) {
+    reset_sorted_iterations();
+    std::uint64_t total = 0;
+    for (const EntryCase& entry : ENTRIES) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, entry.size, 61));
+        for (std::uint64_t run : {1, 625, 70000}) {
+            run_sort_iterations(entry.index, run);
+            total += run;
+            EXPECT_EQ(sorted_iterations(), total) << "entry " << entry.index;
+        }
+    }
+
+    reset_sorted_iterations();
+    EXPECT_EQ(sorted_iterations(), 0u);
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 62));
+    const std::uint16_t counter_before = run_state.iteration_counter[SORT_SKIP_RED_UP];
+    start_worker(sort_worker_skip_red_up);
+    const std::uint64_t first = count_once_above(0);
+    const std::uint64_t later = count_once_above(first);
+    stop_worker();
+    EXPECT_GT(first, 0u);
+    EXPECT_GT(later, first);
+    EXPECT_GE(sorted_iterations(), later);
+    EXPECT_EQ(run_state.iteration_counter[SORT_SKIP_RED_UP],
+              static_cast<std::uint16_t>(counter_before + sorted_iterations()));
+}
+
+namespace {
+
+// Allocations of at least FAILING_SIZE bytes fail while `fail_large` is set,
+// and the one of a RetryDraws's size made meanwhile is followed until it is
+// freed.
+constexpr std::size_t FAILING_SIZE = RETRY_DRAW_BOUND;
+std::atomic<bool> fail_large{false};
+std::atomic<void*> followed_draws{nullptr};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (fail_large.load() && size >= FAILING_SIZE) throw std::bad_alloc();
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (!block) throw std::bad_alloc();
+    if (fail_large.load() && size == sizeof(RetryDraws)) followed_draws.store(block);
+    return block;
+}
+void operator delete(void* block) noexcept {
+    void* followed = block;
+    followed_draws.compare_exchange_strong(followed, nullptr);
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+
+TEST_F(SortTest, ARetryWorkerWithoutMemoryForItsTableEndsAndLeavesNothing) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 512, 63));
+    const auto before = snapshot_pixels();
+    fail_large.store(true);
+    start_worker(sort_worker_retry_red_up);
+    stop_within(std::chrono::seconds(20));
+    fail_large.store(false);
+    EXPECT_EQ(run_state.running.load(), 0);
+    EXPECT_EQ(snapshot_pixels(), before);
+    // Where a RetryDraws comes from the plain operator new, it was seen and
+    // must have been freed.
+    if constexpr (alignof(RetryDraws) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__) {
+        EXPECT_EQ(followed_draws.load(), nullptr) << "the worker's draws were not freed";
     }
 }
