@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -100,6 +101,17 @@ void stop_within(std::chrono::seconds bound) {
     }
     held.unlock();
     stopper.join();
+}
+
+// Waits until the process has used some 50 ms more processor time, most of it
+// the worker's, as this thread only sleeps meanwhile: a worker started just
+// before is then past its start (a start takes well under a millisecond).
+// Where clock() counts wall time instead, that much time passes.
+void let_the_worker_run() {
+    const std::clock_t goal = std::clock() + CLOCKS_PER_SEC / 20;
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::clock() < goal && std::chrono::steady_clock::now() < bound)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace
@@ -298,7 +310,9 @@ TEST_F(SortTest, AWorkerSortsWhileTheWaitingThreadPaintsAndStopsMidRun) {
 TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
     // One column of equal surface words has vertical pairs but no diagonal
     // ones; an all-background image has no pair at all. A retry pass there
-    // draws for ever, and the stop must still end the worker promptly.
+    // draws for ever, and the stop must still end the worker promptly. The
+    // stop comes once the worker is well inside its loop, where a retry
+    // worker resolves block after block.
     auto one_column = [](std::uint32_t x, std::uint32_t) -> std::uint32_t { return x == 100 ? 0x00406080u : 0u; };
     auto background = [](std::uint32_t, std::uint32_t) -> std::uint32_t { return 0u; };
     for (const EntryCase& entry : ENTRIES) {
@@ -308,6 +322,7 @@ TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
             const auto before = snapshot_pixels();
             start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
             ASSERT_TRUE(worker_is_running());
+            let_the_worker_run();
             stop_within(std::chrono::seconds(20));
             EXPECT_FALSE(worker_is_running());
             EXPECT_EQ(snapshot_pixels(), before);
