@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     saver_program = argv[1];
-    SaverProcess saver;
+    HuesiftProcess saver;
     HWND window = nullptr;
     if (!start_saver("/s", saver) || !wait_until([&] { return (window = find_saver_window(saver)) != nullptr; })) {
         std::fprintf(stderr, "huesift.scr showed no window\n");
-        close_saver(saver);
+        close_process(saver);
         return 1;
     }
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     ReleaseDC(window, screen);
     press_key(window, VK_SPACE);
     DWORD exit_code = 1;
-    wait_for_saver_exit(saver, exit_code);
-    close_saver(saver);
+    wait_for_exit(saver, exit_code);
+    close_process(saver);
     if (!rotating || !write_ppm(picture, argv[2])) {
         std::fprintf(stderr, "no rotating picture could be taken\n");
         return 1;

@@ -91,6 +91,6 @@ int main(int argc, char** argv) {
     PostMessageA(huesift.window, WM_COMMAND, IDM_EXIT, 0);
     DWORD exit_code = 1;
     wait_for_exit(huesift, exit_code);
-    close_huesift(huesift);
+    close_process(huesift);
     return done ? 0 : 1;
 }
