@@ -5,7 +5,7 @@
 
 #include "screensaver/saver_arguments.h"
 #include "screensaver/saver_placement.h"
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -70,18 +70,18 @@ TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres) {
 TEST(SaverArguments, UnknownArgumentsEndWithCode2AndNoWindow) {
     for (const char* arguments : {"/x", "/p", "/p 0", "/p 123456789", "/p:notawindow", "--help"}) {
         SCOPED_TRACE(arguments);
-        SaverProcess saver;
+        HuesiftProcess saver;
         ASSERT_TRUE(start_saver(arguments, saver));
         DWORD exit_code = 99;
         bool window_seen = false;
         wait_until([&] {
-            window_seen = window_seen || find_saver_window(saver) || find_dialog_of_saver(saver);
-            return !saver_still_running(saver);
+            window_seen = window_seen || find_saver_window(saver) || find_dialog_of(saver);
+            return !still_running(saver);
         });
-        EXPECT_TRUE(wait_for_saver_exit(saver, exit_code, 0));
+        EXPECT_TRUE(wait_for_exit(saver, exit_code, 0));
         EXPECT_EQ(exit_code, 2u);
         EXPECT_FALSE(window_seen);
-        close_saver(saver);
+        close_process(saver);
     }
 }
 

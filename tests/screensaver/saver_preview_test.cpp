@@ -11,7 +11,7 @@
 #include "screensaver/saver_painting.h"
 #include "screensaver/saver_window.h"
 #include "shell/platform_services.h"
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt) {
         char arguments[64];
         std::snprintf(arguments, sizeof(arguments), form,
                       static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(parent)));
-        SaverProcess saver;
+        HuesiftProcess saver;
         ASSERT_TRUE(start_saver(arguments, saver));
         HWND child = nullptr;
         EXPECT_TRUE(wait_until([&] {
@@ -74,11 +74,11 @@ TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt) {
         DWORD exit_code = 99;
         EXPECT_TRUE(wait_until([&] {
             pump_messages();
-            return !saver_still_running(saver);
+            return !still_running(saver);
         })) << "the preview outlived its window";
-        EXPECT_TRUE(wait_for_saver_exit(saver, exit_code, 0));
+        EXPECT_TRUE(wait_for_exit(saver, exit_code, 0));
         EXPECT_EQ(exit_code, 0u);
-        close_saver(saver);
+        close_process(saver);
     }
 }
 

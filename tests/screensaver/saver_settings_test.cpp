@@ -9,7 +9,7 @@
 #include "engine/settings.h"
 #include "resources/resource_ids.h"
 #include "screensaver/saver_settings.h"
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -38,18 +38,18 @@ void write_raw(HKEY key, const char* name, DWORD type, const void* data, DWORD s
 
 class SaverSettings : public ::testing::Test {
 protected:
-    SaverProcess saver;
+    HuesiftProcess saver;
     HWND dialog = nullptr;
 
     void SetUp() override { delete_saved_settings(); }
     void TearDown() override {
-        close_saver(saver);
+        close_process(saver);
         delete_saved_settings();
     }
 
     void open_dialog(const std::string& arguments) {
         ASSERT_TRUE(start_saver(arguments, saver));
-        ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of_saver(saver, "Options...")) != nullptr; }));
+        ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of(saver, "Options...")) != nullptr; }));
     }
 
     bool checked(int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -61,9 +61,9 @@ protected:
     void close_with(int id) {
         click(id);
         DWORD exit_code = 99;
-        ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
+        ASSERT_TRUE(wait_for_exit(saver, exit_code));
         EXPECT_EQ(exit_code, 0u);
-        close_saver(saver);
+        close_process(saver);
     }
 };
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
