@@ -31,7 +31,8 @@ constexpr const char* USAGE =
     "  --loop-gif FILE             the final picture's 90-step palette rotation, looping\n"
     "  --curve FILE.csv            disorder per channel against iterations\n"
     "  --speed 1..5                rotation speed of the loop GIF (default 1, fastest)\n"
-    "  --force                     overwrite existing files\n"
+    "  --force                     replace existing regular files (a link is replaced,\n"
+    "                              not followed); folders, FIFOs, devices are refused\n"
     "  --quiet                     no progress bar and no notes on standard error\n"
     "  --help, --version\n";
 
