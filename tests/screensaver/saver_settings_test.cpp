@@ -108,6 +108,32 @@ TEST_F(SaverSettings, CancelChangesNothing) {
     EXPECT_EQ(read_saved(), saved);
 }
 
+// The settings page that asked for the dialog may close while it is open;
+// the dialog must not stay behind it, and what it showed is not saved.
+TEST_F(SaverSettings, EndsSavingNothingWhenItsOwnerGoesAway) {
+    HWND owner = CreateWindowA("STATIC", "settings page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    // The dialog disables its owner, which asks this thread for an answer.
+    auto pumped = [](auto condition) {
+        return [condition] {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            return condition();
+        };
+    };
+    ASSERT_TRUE(start_saver("/c:" + std::to_string(reinterpret_cast<std::uintptr_t>(owner)), saver));
+    ASSERT_TRUE(wait_until(pumped([&] { return (dialog = find_dialog_of(saver, "Options...")) != nullptr; })));
+    click(IDC_SURFACE_SQUARE);
+    DestroyWindow(owner);
+
+    EXPECT_TRUE(wait_until(pumped([&] { return !still_running(saver); }))) << "the dialog outlived its owner";
+    DWORD exit_code = 99;
+    EXPECT_TRUE(wait_for_exit(saver, exit_code, 0));
+    EXPECT_EQ(exit_code, 0u);
+    EXPECT_TRUE(read_saved().empty());
+}
+
 TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {
     HKEY key = nullptr;
     ASSERT_EQ(
