@@ -510,6 +510,21 @@ void operator delete(void* block) noexcept {
     std::free(block);
 }
 void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+// The other plain forms, so that every block is freed by the operator that
+// made it.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept { operator delete(block); }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return operator new(size, std::nothrow); }
+void operator delete[](void* block) noexcept { operator delete(block); }
+void operator delete[](void* block, std::size_t) noexcept { operator delete(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { operator delete(block); }
 
 TEST_F(SortTest, ARetryWorkerWithoutMemoryForItsTableEndsAndLeavesNothing) {
     ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 512, 63));
