@@ -10,9 +10,15 @@
 #include <cstdint>
 
 #include "engine/random.h"
+#include "engine/settings.h"
 
-inline constexpr std::uint32_t DRAW_BOUND_SMALL = 256 * 255;  // a 256 image's W x (H - 1)
-inline constexpr std::uint32_t DRAW_BOUND_BIG = 512 * 511;    // a 512 image's
+// A sort draws the upper pixel of a pair: any pixel above the image's last
+// row, W x (H - 1) of them.
+constexpr std::uint32_t draw_bound(std::int32_t side) {
+    return static_cast<std::uint32_t>(side) * static_cast<std::uint32_t>(side - 1);
+}
+inline constexpr std::uint32_t DRAW_BOUND_SMALL = draw_bound(IMAGE_SIZE_SMALL);
+inline constexpr std::uint32_t DRAW_BOUND_BIG = draw_bound(IMAGE_SIZE_BIG);
 
 // Bit sets over the words of a block, a machine word at a time.
 using PassBits = std::uintptr_t;

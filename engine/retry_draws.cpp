@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr std::uint32_t W = RETRY_WIDTH;
+constexpr std::uint32_t W = IMAGE_SIZE_BIG;
 constexpr std::uint32_t RED_PASS = 0;
 constexpr std::uint32_t BLUE_PASS = 1;
 constexpr std::uint32_t GREEN_PASS = 2;
@@ -13,8 +13,8 @@ constexpr std::uint32_t GREEN_PASS = 2;
 // Background words never move during a sort (only two surface words are ever
 // exchanged), so whether a pass keeps a draw holds for the whole run.
 void build_accept_table(std::vector<std::uint8_t>& table, const std::uint32_t* pixels) {
-    table.resize(RETRY_DRAW_BOUND);
-    for (std::uint32_t r = 0; r < RETRY_DRAW_BOUND; ++r) {
+    table.resize(DRAW_BOUND_BIG);
+    for (std::uint32_t r = 0; r < DRAW_BOUND_BIG; ++r) {
         const bool column_ok = (r % W) != 0;
         const bool red = pixels[r] != 0 && pixels[r + W] != 0;
         const bool blue = column_ok && pixels[r] != 0 && pixels[r + W - 1] != 0;

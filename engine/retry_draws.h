@@ -8,9 +8,6 @@
 
 #include "engine/draw_stream.h"
 
-inline constexpr std::uint32_t RETRY_WIDTH = 512;
-inline constexpr std::uint32_t RETRY_DRAW_BOUND = DRAW_BOUND_BIG;
-
 // A block completes at most one iteration begun in the block before and a
 // third of its own words.
 inline constexpr std::uint32_t READY_ROOM = RANDOM_STATE_WORDS / 3 + 1;

@@ -30,10 +30,10 @@ struct ImageRect {
 // Changed only while no worker runs. Before the first Start it describes a
 // 512 x 512 image with an empty rectangle: nothing to show yet.
 struct ImageGeometry {
-    std::uint32_t width = 512;
-    std::uint32_t height = 512;
-    std::uint32_t pixel_count = 512 * 512;
-    std::uint32_t byte_size = 512 * 512 * 4;
+    std::uint32_t width = IMAGE_SIZE_BIG;
+    std::uint32_t height = IMAGE_SIZE_BIG;
+    std::uint32_t pixel_count = IMAGE_SIZE_BIG * IMAGE_SIZE_BIG;
+    std::uint32_t byte_size = IMAGE_SIZE_BIG * IMAGE_SIZE_BIG * 4;
     ImageRect image_rect{};
 };
 

@@ -26,8 +26,6 @@
 
 namespace {
 
-constexpr std::uint32_t SMALL = 256;
-constexpr std::uint32_t BIG = RETRY_WIDTH;
 constexpr std::uint32_t PASS_COUNT = 3;
 
 // Iterations run by any entry since the last reset. Only the thread that
@@ -127,8 +125,7 @@ inline bool keep_running() { return run_state.running.load(std::memory_order_rel
 // generator ends exactly where the last iteration left it.
 template <bool RED_DOWN, bool BOUNDED>
 void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
-    constexpr std::uint32_t W = SMALL;
-    static_assert(W * (W - 1) == DRAW_BOUND_SMALL);
+    constexpr std::uint32_t W = IMAGE_SIZE_SMALL;
     std::uint32_t* const pixels = image_buffer.pixels;
     const std::unique_ptr<DrawStream> stream(new DrawStream);  // some 7 KB: kept off the thread's stack
     open_draw_stream(*stream);
@@ -212,7 +209,7 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
         if (BOUNDED) room = std::min(room, limit - done);
         for (const KeptIteration* iteration = draws->ready + next; iteration != draws->ready + next + room;
              ++iteration) {
-            run_passes<true, RED_DOWN, BIG>(pixels, iteration->red, iteration->blue, iteration->green);
+            run_passes<true, RED_DOWN, IMAGE_SIZE_BIG>(pixels, iteration->red, iteration->blue, iteration->green);
         }
         next += room;
         done += room;

@@ -491,7 +491,7 @@ namespace {
 // Allocations of at least FAILING_SIZE bytes fail while `fail_large` is set,
 // and the one of a RetryDraws's size made meanwhile is followed until it is
 // freed.
-constexpr std::size_t FAILING_SIZE = RETRY_DRAW_BOUND;
+constexpr std::size_t FAILING_SIZE = DRAW_BOUND_BIG;
 std::atomic<bool> fail_large{false};
 std::atomic<void*> followed_draws{nullptr};
 
