@@ -4,6 +4,26 @@
 
 const GROUPS = ['surface', 'delay', 'size', 'refresh', 'red'];
 
+const FOCUSABLE = 'button, input, [tabindex]:not([tabindex="-1"])';
+
+// Tab and Shift+Tab go round the dialog's own controls, never out of it.
+function keepFocusInside(dialog, event) {
+    if (event.key !== 'Tab') return;
+    const stops = [...dialog.querySelectorAll(FOCUSABLE)].filter(
+        (element) => !element.disabled && (element.type !== 'radio' || element.checked),
+    );
+    if (stops.length === 0) return;
+    const first = stops[0];
+    const last = stops[stops.length - 1];
+    if (event.shiftKey && document.activeElement === first) {
+        event.preventDefault();
+        last.focus();
+    } else if (!event.shiftKey && document.activeElement === last) {
+        event.preventDefault();
+        first.focus();
+    }
+}
+
 function openModal(dialog, first) {
     const before = document.activeElement;
     dialog.addEventListener(
@@ -44,6 +64,9 @@ export function openOptions(settings, apply) {
 
 // Enter on a radio button acts as OK, as in the window program's dialog.
 export function wireDialogs() {
+    for (const dialog of document.querySelectorAll('dialog')) {
+        dialog.addEventListener('keydown', (event) => keepFocusInside(dialog, event));
+    }
     const options = document.getElementById('options-dialog');
     document.getElementById('options-cancel').addEventListener('click', () => options.close('cancel'));
     options.addEventListener('keydown', (event) => {

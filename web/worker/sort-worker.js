@@ -155,7 +155,7 @@ function startPicture(seed, target) {
         return;
     }
     state.side = engine._hs_picture_side();
-    state.seed = engine._hs_picture_seed();
+    state.seed = engine._hs_picture_seed() >>> 0;
     state.target = target;
     state.settled = engine._hs_sort(0) === 1;
     state.sorting = target === null || target > 0;
@@ -175,7 +175,7 @@ function iterationsDone() {
 
 function measureRate(now, done) {
     const elapsed = now - state.rateStart.time;
-    if (elapsed < 500) return;
+    if (elapsed < 250) return;
     state.rate = ((done - state.rateStart.iterations) * 1000) / elapsed;
     state.rateStart = { time: now, iterations: done };
 }
