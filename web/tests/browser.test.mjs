@@ -71,8 +71,10 @@ function watchFrames() {
     };
 }
 
-async function recipePage() {
-    const page = await openPage(RECIPE_QUERY);
+async function recipePage(initScript) {
+    const page = await session.newPage();
+    if (initScript) await page.addInitScript(initScript);
+    await page.goto(session.base + RECIPE_QUERY);
     await waitForFrame(page, { equals: RECIPE.iterations });
     await waitForMode(page, 'stopped');
     return page;
@@ -117,6 +119,18 @@ describe('loading and sorting', () => {
         await page.context().close();
     });
 
+    test('a browser without WebAssembly gets a clear message', async () => {
+        const page = await session.newPage();
+        await page.addInitScript(() => delete window.WebAssembly);
+        await page.goto(session.base);
+        const message = page.locator('#unsupported');
+        await message.waitFor();
+        assert.match(await message.textContent(), /needs WebAssembly/);
+        assert.ok(await page.getByRole('button', { name: 'Start' }).isDisabled());
+        assert.deepEqual(page.errors, []);
+        await page.context().close();
+    });
+
     test('works offline once loaded', async () => {
         const page = await openPage();
         await waitForFrame(page);
@@ -130,14 +144,26 @@ describe('loading and sorting', () => {
 });
 
 describe('a link is a recipe', () => {
-    test("the recipe link shows huesift-render's picture pixel for pixel", async () => {
-        const page = await recipePage();
-        const expected = decodePng(render(RECIPE_ARGS, '--png'));
-        assertSamePixels(await readCanvas(page), expected, 'canvas against huesift-render');
-        assert.match(await page.locator('#status').textContent(), /Triangle · 512 x 512 · seed 7 · 2,500,000 iterations/);
-        assert.deepEqual(page.errors, []);
-        await page.context().close();
-    });
+    // A browser without WebAssembly SIMD gets the scalar build, which must
+    // give the same pixels.
+    const withoutSimd = () => {
+        const validate = WebAssembly.validate;
+        WebAssembly.validate = (bytes) => (bytes.length < 64 ? false : validate(bytes));
+    };
+    for (const build of ['simd', 'scalar']) {
+        test(`the recipe link shows huesift-render's picture pixel for pixel (${build} build)`, async () => {
+            const page = await recipePage(build === 'scalar' ? withoutSimd : null);
+            assert.equal(await page.evaluate(() => document.documentElement.dataset.build), build);
+            const expected = decodePng(render(RECIPE_ARGS, '--png'));
+            assertSamePixels(await readCanvas(page), expected, 'canvas against huesift-render');
+            assert.match(
+                await page.locator('#status').textContent(),
+                /Triangle · 512 x 512 · seed 7 · 2,500,000 iterations/,
+            );
+            assert.deepEqual(page.errors, []);
+            await page.context().close();
+        });
+    }
 
     test('Copy link gives the recipe, with the iterations once the sort has stopped', async () => {
         const page = await openPage('?shape=torus&size=256&red=down&seed=99&speed=3');
