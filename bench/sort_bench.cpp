@@ -1,10 +1,12 @@
-// Sort iterations per second for each worker entry on every surface, beside
-// the plain reference loop on the same image. A case's argument is
-// entry * 5 + surface (square, circle, torus, triangle, inverted triangle);
+// Sort iterations per second for each worker entry on every surface, with the
+// block kernels this processor runs best and with the scalar ones, beside the
+// plain reference loop on the same image. A case's argument is entry * 5 +
+// surface (square, circle, torus, triangle, inverted triangle);
 // scripts/sort_table.py turns the medians into a table of ratios.
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "engine/draw_kernels.h"
 #include "engine/image.h"
 #include "engine/random.h"
 #include "engine/sort_worker.h"
@@ -35,12 +37,17 @@ constexpr std::int64_t CASE_COUNT = 4 * SURFACE_COUNT;
 const EntryInfo& entry_of(const benchmark::State& state) { return ENTRY_INFO[state.range(0) / SURFACE_COUNT]; }
 SurfaceKind surface_of(const benchmark::State& state) { return SURFACES[state.range(0) % SURFACE_COUNT]; }
 
-void shipped(benchmark::State& state) {
+void run_shipped(benchmark::State& state, DrawKernelPath path) {
     const EntryInfo& entry = entry_of(state);
     make_bench_image(surface_of(state), entry.size);
+    force_draw_path(path);
     for (auto _ : state) run_sort_iterations(entry.index, CHUNK);
+    force_draw_path(DRAW_PATH_AUTOMATIC);
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * CHUNK));
 }
+
+void shipped(benchmark::State& state) { run_shipped(state, DRAW_PATH_AUTOMATIC); }
+void shipped_scalar(benchmark::State& state) { run_shipped(state, DRAW_PATH_SCALAR); }
 
 void reference(benchmark::State& state) {
     const EntryInfo& entry = entry_of(state);
@@ -82,6 +89,7 @@ void six_loads(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(shipped)->DenseRange(0, CASE_COUNT - 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(shipped_scalar)->DenseRange(0, CASE_COUNT - 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(reference)->DenseRange(0, CASE_COUNT - 1)->Unit(benchmark::kMillisecond);
 // The skip entries on the circle, the retry entries on the triangle.
 BENCHMARK(six_loads)->Arg(1 * SURFACE_COUNT + 1)->Arg(3 * SURFACE_COUNT + 3)->Unit(benchmark::kMillisecond);

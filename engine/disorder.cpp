@@ -1,8 +1,7 @@
 #include "engine/disorder.h"
 
-#include <atomic>
-
 #include "engine/image.h"
+#include "engine/relaxed_word.h"
 #include "engine/run_state.h"
 
 namespace {
@@ -19,9 +18,7 @@ struct PairCount {
     double share() const { return pairs == 0 ? 0.0 : static_cast<double>(out_of_order) / static_cast<double>(pairs); }
 };
 
-inline std::uint32_t load(const std::uint32_t* pixels, std::uint32_t i) {
-    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(pixels[i])).load(std::memory_order_relaxed);
-}
+inline std::uint32_t load(const std::uint32_t* pixels, std::uint32_t i) { return load_relaxed(pixels[i]); }
 
 }  // namespace
 

@@ -1,7 +1,10 @@
-// The block work of the sort's random source: regenerating the generator's
-// 624 words and turning them into draw positions. A baseline path runs on
-// every SSE2 processor; an AVX2 path, the same loops compiled for AVX2, is
-// chosen once when a worker starts on a processor that has it.
+// The block work of the sort's random source, the one place that holds
+// processor-specific code: regenerating the generator's 624 words, turning
+// them into draw positions, and gathering which words each pass of the retry
+// variant keeps. A scalar path runs on any processor; a baseline path is the
+// same loops vectorised for the whole target (with SSE2 on x86); an AVX2 path,
+// on x86 only, is chosen when a worker starts on a processor that has it. A
+// build with HUESIFT_NO_SIMD keeps the scalar path alone.
 #pragma once
 
 #include <cstdint>
@@ -11,21 +14,33 @@
 inline constexpr std::uint32_t DRAW_BOUND_SMALL = 256 * 255;  // a 256 image's W x (H - 1)
 inline constexpr std::uint32_t DRAW_BOUND_BIG = 512 * 511;    // a 512 image's
 
+// Bit sets over the words of a block, a machine word at a time.
+using PassBits = std::uintptr_t;
+inline constexpr std::uint32_t PASS_BITS_WIDTH = sizeof(PassBits) * 8;
+inline constexpr std::uint32_t PASS_BITS_WORDS = (RANDOM_STATE_WORDS + PASS_BITS_WIDTH - 1) / PASS_BITS_WIDTH;
+inline constexpr std::uint32_t KEPT_PASSES = 3;  // red, blue, green: bits 0, 1 and 2 of an accept byte
+
 struct DrawKernels {
     // As regenerate_random_block.
     void (*regenerate)(const std::uint32_t* old, std::uint32_t* fresh);
     // positions[k] := temper(words[k]) mod the bound, for k from `first` to 623.
     void (*positions_small)(const std::uint32_t* words, std::uint32_t* positions, std::uint32_t first);
     void (*positions_big)(const std::uint32_t* words, std::uint32_t* positions, std::uint32_t first);
+    // kept_by[pass] := the set of words k of the block whose accept byte has
+    // bit `pass` set, for all 624 bytes of `accepts` (16-byte aligned).
+    void (*mark_kept)(const std::uint8_t* accepts, PassBits kept_by[KEPT_PASSES][PASS_BITS_WORDS]);
 };
 
-enum DrawKernelPath { DRAW_PATH_AUTOMATIC, DRAW_PATH_BASELINE, DRAW_PATH_AVX2 };
+enum DrawKernelPath { DRAW_PATH_AUTOMATIC, DRAW_PATH_SCALAR, DRAW_PATH_BASELINE, DRAW_PATH_AVX2 };
 
-// The kernels for a worker starting now: the fastest this processor runs,
-// unless a path has been forced.
+// The kernels for a worker starting now: the fastest this build runs on this
+// processor, unless a path has been forced.
 const DrawKernels& choose_draw_kernels();
 
 // Forces one path for the workers started after it (DRAW_PATH_AUTOMATIC
-// returns to the processor's best); the seam through which tests run every
-// path. False, and nothing changed, when this processor cannot run it.
+// returns to the fastest); the seam through which tests run every path. False,
+// and nothing changed, when this build or this processor cannot run it.
 bool force_draw_path(DrawKernelPath path);
+
+// The scalar path, compiled in its own file without the vectoriser.
+extern const DrawKernels SCALAR_DRAW_KERNELS;

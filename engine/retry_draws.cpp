@@ -1,12 +1,7 @@
 #include "engine/retry_draws.h"
 
-#include <emmintrin.h>
-
 #include <bit>
 #include <cstring>
-
-// Every build runs on a processor with SSE2 (the 32-bit one is compiled with
-// -msse2), which gathers the kept words of sixteen draws in one step.
 
 namespace {
 
@@ -14,8 +9,6 @@ constexpr std::uint32_t W = RETRY_WIDTH;
 constexpr std::uint32_t RED_PASS = 0;
 constexpr std::uint32_t BLUE_PASS = 1;
 constexpr std::uint32_t GREEN_PASS = 2;
-constexpr std::uint32_t GROUP = 16;  // accept bytes per SSE2 register
-static_assert(RANDOM_STATE_WORDS % GROUP == 0 && PASS_BITS_WIDTH % GROUP == 0);
 
 // Background words never move during a sort (only two surface words are ever
 // exchanged), so whether a pass keeps a draw holds for the whole run.
@@ -27,25 +20,6 @@ void build_accept_table(std::vector<std::uint8_t>& table, const std::uint32_t* p
         const bool blue = column_ok && pixels[r] != 0 && pixels[r + W - 1] != 0;
         const bool green = column_ok && pixels[r - 1] != 0 && pixels[r + W] != 0;
         table[r] = static_cast<std::uint8_t>(red << RED_PASS | blue << BLUE_PASS | green << GREEN_PASS);
-    }
-}
-
-// One bit per word and pass: bit `pass` of each accept byte, moved to the top
-// of its byte, where the byte mask collects it.
-template <int PASS>
-PassBits kept_mask(__m128i accepts) {
-    return static_cast<PassBits>(static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(accepts, 7 - PASS))));
-}
-
-void mark_kept_words(RetryDraws& draws) {
-    std::memset(draws.kept_by, 0, sizeof(draws.kept_by));
-    for (std::uint32_t k = 0; k < RANDOM_STATE_WORDS; k += GROUP) {
-        const __m128i accepts = _mm_load_si128(reinterpret_cast<const __m128i*>(draws.accepts + k));
-        const std::uint32_t word = k / PASS_BITS_WIDTH;
-        const std::uint32_t shift = k % PASS_BITS_WIDTH;
-        draws.kept_by[RED_PASS][word] |= kept_mask<RED_PASS>(accepts) << shift;
-        draws.kept_by[BLUE_PASS][word] |= kept_mask<BLUE_PASS>(accepts) << shift;
-        draws.kept_by[GREEN_PASS][word] |= kept_mask<GREEN_PASS>(accepts) << shift;
     }
 }
 
@@ -92,7 +66,7 @@ void resolve_block(RetryDraws& draws, std::uint32_t first) {
     std::memset(draws.accepts, 0, first);
 #pragma GCC unroll 8
     for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) draws.accepts[k] = draws.accept[draws.positions[k]];
-    mark_kept_words(draws);
+    draws.stream.kernels->mark_kept(draws.accepts, draws.kept_by);
 
     Walk walk;
     const std::uint32_t* positions = draws.positions;

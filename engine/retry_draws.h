@@ -15,11 +15,6 @@ inline constexpr std::uint32_t RETRY_DRAW_BOUND = DRAW_BOUND_BIG;
 // third of its own words.
 inline constexpr std::uint32_t READY_ROOM = RANDOM_STATE_WORDS / 3 + 1;
 
-// Bit sets over the words of a block, a machine word at a time.
-using PassBits = std::uintptr_t;
-inline constexpr std::uint32_t PASS_BITS_WIDTH = sizeof(PassBits) * 8;
-inline constexpr std::uint32_t PASS_BITS_WORDS = (RANDOM_STATE_WORDS + PASS_BITS_WIDTH - 1) / PASS_BITS_WIDTH;
-
 // An iteration's three kept draws, and the number of words of the newest
 // block drawn once its last draw is made: every ready iteration ends in that
 // block.
@@ -36,8 +31,8 @@ struct RetryDraws {
     std::vector<std::uint8_t> accept;
     std::uint32_t positions[RANDOM_STATE_WORDS];  // the block's words as draws
     alignas(16) std::uint8_t accepts[RANDOM_STATE_WORDS];
-    PassBits kept_by[3][PASS_BITS_WORDS];  // per pass, the words of the block it would keep
-    KeptIteration ready[READY_ROOM];       // the iterations the newest block completed
+    PassBits kept_by[KEPT_PASSES][PASS_BITS_WORDS];  // per pass, the words of the block it would keep
+    KeptIteration ready[READY_ROOM];                 // the iterations the newest block completed
     std::uint32_t ready_count = 0;
     std::uint32_t pass = 0;         // the pass the next kept draw belongs to
     std::uint32_t partial_red = 0;  // the kept draws of the iteration under way

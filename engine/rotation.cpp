@@ -1,21 +1,15 @@
 #include "engine/rotation.h"
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "engine/image.h"
 #include "engine/palette.h"
+#include "engine/relaxed_word.h"
 #include "engine/run_state.h"
 
 namespace {
 constexpr std::uint32_t BACKGROUND_WORD_TAG = BACKGROUND_TAG << PIXEL_TAG_SHIFT;
-
-// Pixel words may be read by a paint while the worker writes them; relaxed
-// atomic access keeps every word whole (plain moves on x86).
-inline void store_pixel(std::uint32_t* pixels, std::uint32_t i, std::uint32_t word) {
-    std::atomic_ref<std::uint32_t>(pixels[i]).store(word, std::memory_order_relaxed);
-}
 }  // namespace
 
 void tag_pixels(std::uint32_t* palette_table, std::uint32_t* pixels, std::uint32_t count) {
@@ -49,7 +43,7 @@ void rotate_palette(std::uint32_t* palette_table, std::uint32_t* pixels, std::ui
 
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint32_t tag = pixels[i] >> PIXEL_TAG_SHIFT;
-        if (tag < PALETTE_SIZE) store_pixel(pixels, i, palette_table[tag]);
+        if (tag < PALETTE_SIZE) store_relaxed(pixels[i], palette_table[tag]);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/draw_stream.h"
 #include "engine/image.h"
+#include "engine/relaxed_word.h"
 #include "engine/retry_draws.h"
 
 // Both variants make the generator's words a block of 624 at a time and
@@ -40,10 +41,10 @@ constexpr std::uint32_t PASS_COUNT = 3;
 // image meanwhile.
 template <std::uint32_t SHIFT, bool UPPER_KEEPS_MORE, bool CHECK, std::int32_t OFFSET>
 inline void order_pair(std::uint32_t* upper_word) {
-    std::atomic_ref<std::uint32_t> upper(upper_word[0]);
-    std::atomic_ref<std::uint32_t> lower(upper_word[OFFSET]);
-    const std::uint32_t a = upper.load(std::memory_order_relaxed);
-    const std::uint32_t b = lower.load(std::memory_order_relaxed);
+    std::uint32_t& upper = upper_word[0];
+    std::uint32_t& lower = upper_word[OFFSET];
+    const std::uint32_t a = load_relaxed(upper);
+    const std::uint32_t b = load_relaxed(lower);
     const std::uint32_t keeps_more = UPPER_KEEPS_MORE ? a : b;
     const std::uint32_t keeps_less = UPPER_KEEPS_MORE ? b : a;
     std::uint32_t floor = (keeps_more >> SHIFT) & 0xFF;
@@ -51,8 +52,8 @@ inline void order_pair(std::uint32_t* upper_word) {
     const std::uint32_t exchange = ((keeps_less >> SHIFT) & 0xFF) > floor;
     // A select here would be compiled as a branch; the mask keeps it out.
     const std::uint32_t flip = (a ^ b) & (0u - exchange);
-    upper.store(a ^ flip, std::memory_order_relaxed);
-    lower.store(b ^ flip, std::memory_order_relaxed);
+    store_relaxed(upper, a ^ flip);
+    store_relaxed(lower, b ^ flip);
 }
 
 // One repaint tick every 65,536 iterations of an entry; a repaint every

@@ -2,7 +2,8 @@
 # Runs every test: the engine tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and under ThreadSanitizer, then the 32-bit and
 # the 64-bit Windows builds (engine, drawing cross-check, shell and end-to-end
-# tests) under Wine. On a host that runs 64-bit code only, the 32-bit build is
+# tests) under Wine, and last the engine tests in the portable build, which
+# has no SIMD code at all. On a host that runs 64-bit code only, the 32-bit build is
 # still compiled but its tests cannot run; the run says so.
 #   scripts/test.sh
 #   HUESIFT_NO_32BIT=1 scripts/test.sh   behave as on a 64-bit-only host
@@ -63,6 +64,8 @@ else
   echo "win32: built but its tests were not run: $why_not_32bit"
 fi
 run_preset win64 env HUESIFT_WINE_ARCH=win64 bash scripts/wine-session.sh
+# Its build preset makes the engine tests alone; its test preset runs them.
+run_preset portable
 
 # The web build: the engine compiled to WebAssembly against the native one
 # under node, and the page in Debian's Chromium. scripts/web-test.sh installs

@@ -32,9 +32,6 @@ protected:
         random_source = saved;
         return choices;
     }
-    static bool same_source(const RandomSource& a, const RandomSource& b) {
-        return a.left == b.left && a.next == b.next && std::equal(a.state, a.state + RANDOM_STATE_WORDS, b.state);
-    }
     int index_of(std::uint32_t colour) const {
         for (int i = 0; i < PALETTE_SIZE; ++i)
             if (palette[i] == colour) return i;

@@ -34,12 +34,6 @@ constexpr EntryCase ENTRIES[] = {{SORT_SKIP_RED_DOWN, false, true, 256},
 constexpr SurfaceKind ALL_SURFACES[] = {SURFACE_SQUARE, SURFACE_CIRCLE, SURFACE_TORUS, SURFACE_TRIANGLE,
                                         SURFACE_TRIANGLE_INVERTED};
 
-bool same_source(const RandomSource& a, const RandomSource& b) {
-    if (a.left != b.left) return false;
-    if (a.left > 0 && a.next != b.next) return false;
-    return std::equal(a.state, a.state + RANDOM_STATE_WORDS, b.state);
-}
-
 std::size_t count_differences(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
     std::size_t differing = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
     for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) differing += a[i] != b[i];
@@ -62,14 +56,18 @@ void restore_pixels(const std::vector<std::uint32_t>& pixels) {
     std::copy(pixels.begin(), pixels.end(), image_buffer.pixels);
 }
 
-// The block paths this processor can run, each forced in turn; the AVX2 path
-// is named in the output when it cannot be tested here.
+// The block paths this build has and this processor runs, each forced in
+// turn; the scalar path is in every build, and a path that cannot be tested
+// here is named in the output.
 std::vector<DrawKernelPath> runnable_paths() {
-    std::vector<DrawKernelPath> paths{DRAW_PATH_BASELINE};
-    if (force_draw_path(DRAW_PATH_AVX2))
-        paths.push_back(DRAW_PATH_AVX2);
-    else
-        std::printf("this processor has no AVX2: only the baseline path is checked\n");
+    std::vector<DrawKernelPath> paths;
+    for (DrawKernelPath path : {DRAW_PATH_SCALAR, DRAW_PATH_BASELINE, DRAW_PATH_AVX2}) {
+        if (force_draw_path(path))
+            paths.push_back(path);
+        else
+            std::printf("block path %d is not in this build or not on this processor: not checked\n", path);
+    }
+    EXPECT_EQ(paths.front(), DRAW_PATH_SCALAR) << "every build has the scalar path";
     force_draw_path(DRAW_PATH_AUTOMATIC);
     return paths;
 }

@@ -1,15 +1,18 @@
 // What the engine tests share: a fresh process state for each test, a fixed
-// clock for seeding, a recorder for message boxes, and a reader of pixels that
-// is safe while a worker writes them.
+// clock for seeding, a recorder for message boxes, a reader of pixels that
+// is safe while a worker writes them, and a comparison of random sources.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/random.h"
+#include "engine/relaxed_word.h"
 #include "engine/run_state.h"
 
 struct RecordedMessage {
@@ -37,8 +40,14 @@ bool build_seeded_image(SurfaceKind surface, std::int32_t size, std::uint32_t se
 // worker may be writing them).
 std::vector<std::uint32_t> snapshot_pixels();
 
-inline std::uint32_t load_pixel(const std::uint32_t* pixels, std::uint32_t i) {
-    return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(pixels[i])).load(std::memory_order_relaxed);
+inline std::uint32_t load_pixel(const std::uint32_t* pixels, std::uint32_t i) { return load_relaxed(pixels[i]); }
+
+// Whether two random sources give the same draws from here on: the same state
+// and the same place in it (which no longer matters once the state is used up).
+inline bool same_source(const RandomSource& a, const RandomSource& b) {
+    if (a.left != b.left) return false;
+    if (a.left > 0 && a.next != b.next) return false;
+    return std::equal(a.state, a.state + RANDOM_STATE_WORDS, b.state);
 }
 
 // Whether a plain or sanitizer build runs the tests; long runs are shortened
