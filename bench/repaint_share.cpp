@@ -11,6 +11,7 @@
 
 #include "engine/disorder.h"
 #include "engine/image.h"
+#include "engine/platform.h"
 #include "engine/run_state.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
@@ -26,9 +27,9 @@ constexpr double DISORDER_TIMES_S[] = {0.5, 2.0, 5.0};
 std::atomic<long long> waited_ns{0};
 
 // The shell's repaint, timed on the worker's side.
-void timed_repaint() {
+void timed_repaint(void* window) {
     const auto begin = Clock::now();
-    repaint_main_window();
+    repaint_window(window);
     waited_ns += std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - begin).count();
 }
 
@@ -41,27 +42,30 @@ void pump_until(Clock::time_point until) {
     }
 }
 
-void start_sort(std::int32_t size, SurfaceKind surface, std::int32_t refresh) {
+void start_sort(HWND window, std::int32_t size, SurfaceKind surface, std::int32_t refresh) {
     sort_settings.image_size = size;
     sort_settings.surface = surface;
     // As the Options dialog does, the counter restarts with a new interval.
     sort_settings.refresh_interval = refresh;
     run_state.refresh_counter = 0;
-    SendMessageA(main_window, WM_COMMAND, IDM_START, 0);
+    SendMessageA(window, WM_COMMAND, IDM_START, 0);
 }
 
 }  // namespace
 
 int main() {
-    if (!create_main_window(GetModuleHandleA(nullptr))) return 1;
-    ShowWindow(main_window, SW_SHOW);
-    set_repaint_hook(timed_repaint);
+    HWND window = create_main_window(GetModuleHandleA(nullptr));
+    if (!window) return 1;
+    ShowWindow(window, SW_SHOW);
+    PlatformServices services = installed_platform();
+    services.repaint = timed_repaint;
+    install_platform(services);
 
     std::printf("share of the sort worker's time spent waiting for repaints (%lld s runs, circle)\n",
                 static_cast<long long>(SHARE_RUN.count()));
     for (std::int32_t size : {IMAGE_SIZE_SMALL, IMAGE_SIZE_BIG}) {
         for (std::int32_t refresh : {REFRESH_LESS, REFRESH_MORE}) {
-            start_sort(size, SURFACE_CIRCLE, refresh);
+            start_sort(window, size, SURFACE_CIRCLE, refresh);
             waited_ns = 0;
             const auto begin = Clock::now();
             pump_until(begin + SHARE_RUN);
@@ -73,7 +77,7 @@ int main() {
     }
 
     std::printf("512 triangle, Less (faster): vertical (red) pairs out of order after Start\n");
-    start_sort(IMAGE_SIZE_BIG, SURFACE_TRIANGLE, REFRESH_LESS);
+    start_sort(window, IMAGE_SIZE_BIG, SURFACE_TRIANGLE, REFRESH_LESS);
     const auto started = Clock::now();
     for (double at : DISORDER_TIMES_S) {
         pump_until(started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(at)));
@@ -81,6 +85,6 @@ int main() {
                                                    sort_settings.red_direction);
         std::printf("  %.1f s: %.3f%%\n", at, 100.0 * disorder.red);
     }
-    DestroyWindow(main_window);
+    DestroyWindow(window);
     return 0;
 }

@@ -3,7 +3,7 @@
 
 #include "bench/bench_support.h"
 #include "engine/image.h"
-#include "engine/surface.h"
+#include "engine/picture.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ void start_image(benchmark::State& state) {
     const auto surface = static_cast<SurfaceKind>(state.range(0));
     make_bench_image(surface, 512);
     for (auto _ : state) {
-        if (!create_image(512, 512) || !build_surface()) std::abort();
+        if (!make_picture({surface, 512, RED_UP, 20261207})) std::abort();
         benchmark::DoNotOptimize(image_buffer.pixels);
     }
 }

@@ -4,7 +4,7 @@
 
 #include "engine/drawing.h"
 #include "engine/global_memory.h"
-#include "engine/message_box.h"
+#include "engine/platform.h"
 #include "engine/palette.h"
 
 ImageBuffer image_buffer;

@@ -57,11 +57,15 @@ std::uint64_t picture_iterations();
 struct PictureSettle {
     SettleWatch watch;
     std::uint64_t next_check = 0;
-    Disorder last;          // the disorder at the latest check
-    bool settled = false;   // the disorder stopped falling
-    bool capped = false;    // the iteration cap was reached first
+    Disorder last;         // the disorder at the latest check
+    bool checked = false;  // a check has been made
+    bool settled = false;  // the disorder stopped falling
+    bool capped = false;   // the iteration cap was reached first
 };
 
-// Makes the checks due at `iterations` done (measuring the current pixels);
-// true once the sort has settled or reached the cap.
+// The picture's disorder now (pixels read as a running worker allows).
+Disorder measure_picture();
+
+// Makes the check due at `iterations` done, if one is (measuring the current
+// pixels); true once the sort has settled or reached the cap.
 bool watch_picture_settle(PictureSettle& settle, std::uint64_t iterations);

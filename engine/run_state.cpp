@@ -1,7 +1,6 @@
 #include "engine/run_state.h"
 
 #include <new>
-#include <system_error>
 
 SortSettings sort_settings;
 ImageGeometry image_geometry;
@@ -10,32 +9,19 @@ WorkerSlot worker_slot;
 
 namespace {
 
+// The entry of the worker being started; one worker exists at a time.
+WorkerEntry starting_entry = nullptr;
+
 // A worker that runs out of memory ends as if it had never started, instead
 // of taking the process down with an exception that leaves its thread.
-void run_entry(WorkerEntry entry) {
+void run_guarded_entry() {
     try {
-        entry();
+        starting_entry();
     } catch (const std::bad_alloc&) {
         run_state.running.store(0, std::memory_order_relaxed);
     }
 }
 
-bool start_std_thread(std::thread& worker, WorkerEntry entry) {
-    try {
-        worker = std::thread(run_entry, entry);
-        return true;
-    } catch (const std::system_error&) {
-        return false;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-void join_worker(std::thread& worker) { worker.join(); }
-
-ThreadStarter thread_starter = start_std_thread;
-WorkerWait worker_wait = join_worker;
-std::atomic<RepaintOperation> repaint_hook{nullptr};
 int stops_waiting = 0;  // user-interface thread only
 
 }  // namespace
@@ -45,7 +31,8 @@ void start_worker(WorkerEntry entry) {
     // it) must not be overwritten: that would end the process.
     if (worker_slot.thread.joinable()) return;
     run_state.running.store(1, std::memory_order_relaxed);
-    if (!thread_starter(worker_slot.thread, entry)) {
+    starting_entry = entry;
+    if (!start_thread(worker_slot.thread, run_guarded_entry)) {
         worker_slot.thread = std::thread();
         run_state.running.store(0, std::memory_order_relaxed);
     }
@@ -58,7 +45,7 @@ void stop_worker() {
     // from inside the wait waits for the same thread, and nothing can start
     // another. Only the outermost stop joins, and only the thread it stopped.
     ++stops_waiting;
-    worker_wait(worker_slot.thread);
+    wait_for_worker(worker_slot.thread);
     --stops_waiting;
     if (stops_waiting == 0 && worker_slot.thread.joinable()) worker_slot.thread.join();
 }
@@ -66,17 +53,6 @@ void stop_worker() {
 bool worker_stop_waiting() { return stops_waiting > 0; }
 
 bool worker_is_running() { return worker_slot.thread.joinable(); }
-
-void set_repaint_hook(RepaintOperation operation) { repaint_hook.store(operation, std::memory_order_release); }
-
-void request_repaint() {
-    RepaintOperation operation = repaint_hook.load(std::memory_order_acquire);
-    if (operation) operation();
-}
-
-void set_thread_starter(ThreadStarter starter) { thread_starter = starter ? starter : start_std_thread; }
-
-void set_worker_wait(WorkerWait wait) { worker_wait = wait ? wait : join_worker; }
 
 void set_image_geometry(std::uint32_t n) {
     image_geometry.width = n;

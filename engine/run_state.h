@@ -1,13 +1,13 @@
 // The process-wide records: the user's settings, the current image's geometry,
-// the flags and counters shared with the worker thread, the one worker slot,
-// and the repaint hook through which a worker gets the window repainted.
+// the flags and counters shared with the worker thread, and the one worker
+// slot with the starting and stopping of its worker.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <thread>
 
-#include "engine/platform_hooks.h"
+#include "engine/platform.h"
 #include "engine/settings.h"
 
 // The user's settings, as codes. refresh_interval and rotation_delay may be
@@ -76,9 +76,6 @@ bool worker_is_running();
 // run other code on the waiting thread then; commands must be held back
 // until it ends.
 bool worker_stop_waiting();
-
-// Calls the installed repaint operation, if any (see platform_hooks.h).
-void request_repaint();
 
 // Sets the geometry for a square image of side n, as the Start command does.
 void set_image_geometry(std::uint32_t n);

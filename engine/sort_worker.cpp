@@ -28,6 +28,10 @@ constexpr std::uint32_t SMALL = 256;
 constexpr std::uint32_t BIG = RETRY_WIDTH;
 constexpr std::uint32_t PASS_COUNT = 3;
 
+// Iterations run since the last reset; one writer at a time (the running
+// entry), so a relaxed load and store add to it without a locked update.
+std::atomic<std::uint64_t> iterations_run{0};
+
 // Orders the pair of words at `upper_word` and `upper_word + OFFSET` in one
 // channel, without a branch, since the outcome is unpredictable. One word of
 // the pair should hold the greater value (for red up the upper one, otherwise
@@ -97,7 +101,10 @@ struct Pacing {
         }
         return until_tick;
     }
-    void ran(std::uint32_t iterations) { until_tick -= iterations; }
+    void ran(std::uint32_t iterations) {
+        until_tick -= iterations;
+        iterations_run.store(iterations_run.load(std::memory_order_relaxed) + iterations, std::memory_order_relaxed);
+    }
     std::uint16_t counter_after(std::uint32_t iterations) const {
         return static_cast<std::uint16_t>(first_counter + iterations);
     }
@@ -245,6 +252,10 @@ WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_directio
                                                        sort_worker_retry_red_down, sort_worker_retry_red_up};
     return ENTRIES[choose_sort_entry_index(image_size, red_direction)];
 }
+
+std::uint64_t sorted_iterations() { return iterations_run.load(std::memory_order_relaxed); }
+
+void reset_sorted_iterations() { iterations_run.store(0, std::memory_order_relaxed); }
 
 void run_sort_iterations(SortEntryIndex entry, std::uint64_t iterations) {
     // The loops count in 32 bits, which a 32-bit build does in one register;

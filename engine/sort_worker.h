@@ -22,3 +22,9 @@ SortEntryIndex choose_sort_entry_index(std::int32_t image_size, std::int32_t red
 // calling thread, with the same loop the worker runs (pacing included). For
 // tests and benchmarks.
 void run_sort_iterations(SortEntryIndex index, std::uint64_t iterations);
+
+// The iterations run by every entry, on a worker or the calling thread,
+// since the last reset; a running worker adds to it once per group of
+// iterations. Any thread may read it.
+std::uint64_t sorted_iterations();
+void reset_sorted_iterations();

@@ -1,7 +1,5 @@
 #include "engine/surface.h"
 
-#include <ctime>
-
 #include "engine/drawing.h"
 #include "engine/global_memory.h"
 #include "engine/image.h"
@@ -13,10 +11,6 @@ namespace {
 
 constexpr int TRIANGLE_HEIGHT_BIG = 444;
 constexpr int TRIANGLE_HEIGHT_SMALL = 222;
-
-std::uint32_t calendar_seconds() { return static_cast<std::uint32_t>(std::time(nullptr)); }
-
-ClockSource clock_source = calendar_seconds;
 
 // The circle's and the torus's one-pixel rim is drawn with the white pen, so
 // it always belongs to the surface: the same seed then gives the same image
@@ -71,9 +65,7 @@ int triangle_height(int image_size) {
     return image_size == IMAGE_SIZE_BIG ? TRIANGLE_HEIGHT_BIG : TRIANGLE_HEIGHT_SMALL;
 }
 
-void set_clock_source(ClockSource clock) { clock_source = clock ? clock : calendar_seconds; }
-
-bool build_surface() {
+bool build_surface(std::uint32_t seed) {
     const int n = build_palette();
     if (n == 0) return false;
     use_counts = static_cast<std::uint32_t*>(allocate_zeroed(n * sizeof(std::uint32_t), ALLOC_USE_COUNTS));
@@ -91,7 +83,7 @@ bool build_surface() {
     const SurfaceKind surface = sort_settings.surface;
     draw_surface_mask(dc, surface, sort_settings.image_size);
 
-    seed_random(clock_source());
+    seed_random(seed);
 
     if (surface == SURFACE_SQUARE) {
         for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i) pixels[i] = pick_colour(n);

@@ -10,9 +10,9 @@
 struct DrawingContext;
 
 // Builds the palette, draws the mask for the current surface, seeds the
-// random source from the clock and colours every surface pixel. False when
-// the palette or the pick counters cannot be allocated.
-bool build_surface();
+// random source with `seed` and colours every surface pixel. False when the
+// palette or the pick counters cannot be allocated.
+bool build_surface(std::uint32_t seed);
 
 // Draws the white mask of `surface` for a `size` x `size` image into the
 // context's black bitmap (the square needs none).
@@ -20,7 +20,3 @@ void draw_surface_mask(DrawingContext* context, SurfaceKind surface, int size);
 
 // The triangle's height for an image of side `image_size`.
 int triangle_height(int image_size);
-
-// The calendar time in seconds that seeds each Start; replaceable for tests.
-using ClockSource = std::uint32_t (*)();
-void set_clock_source(ClockSource clock);  // nullptr restores the real clock

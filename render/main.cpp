@@ -107,7 +107,7 @@ bool write_sort_output(const Run& run) {
         GifFile* gif = begin_gif(stream, run.options.size, run.options.size, gif_table_of(render_palette()), error);
         if (!gif) return false;
         int frame = 0;
-        replay_render_sort(run.options, run.outcome.iterations, run.options.frames, [&](const std::uint32_t* pixels) {
+        replay_render_sort(run.outcome.iterations, run.options.frames, [&](const std::uint32_t* pixels) {
             const int delay = ++frame == run.options.frames ? SORT_LAST_FRAME_DELAY : SORT_FRAME_DELAY;
             return add_gif_frame(gif, palette_indices(pixels, render_palette(), render_pixel_count()).data(), delay,
                                  nullptr, error);

@@ -50,12 +50,6 @@ bool find_code(const NamedCode* table, std::size_t count, std::string_view name,
     return false;
 }
 
-const char* find_name(const NamedCode* table, std::size_t count, std::int32_t code) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (table[i].code == code) return table[i].name;
-    return "?";
-}
-
 // Takes one option's value into `options`; false (with `error` set) when
 // the value is not one the option accepts.
 bool take_value(std::string_view option, std::string_view value, RenderOptions& options, std::string& error) {
@@ -160,11 +154,3 @@ ParseOutcome parse_render_options(int argc, const char* const* argv, RenderOptio
 }
 
 const char* render_usage() { return USAGE; }
-
-const char* surface_name(SurfaceKind surface) { return find_name(SURFACES, std::size(SURFACES), surface); }
-
-const char* red_direction_name(std::int32_t red_direction) {
-    return find_name(RED_DIRECTIONS, std::size(RED_DIRECTIONS), red_direction);
-}
-
-std::int32_t rotation_delay_for_speed(int speed) { return 8 << (speed - 1); }

@@ -36,10 +36,3 @@ enum ParseOutcome { PARSE_RUN, PARSE_HELP, PARSE_VERSION, PARSE_ERROR };
 ParseOutcome parse_render_options(int argc, const char* const* argv, RenderOptions& options, std::string& error);
 
 const char* render_usage();
-
-// The name --shape takes for a surface, and --red for a direction.
-const char* surface_name(SurfaceKind surface);
-const char* red_direction_name(std::int32_t red_direction);
-
-// The window program's rotation_delay for a speed of 1 to 5: 8, 16, 32, 64, 128.
-std::int32_t rotation_delay_for_speed(int speed);

@@ -36,7 +36,7 @@ SortOutcome run_render_sort(const RenderOptions& options, const std::function<vo
 // Sorts the open image (fresh from open_render_image) on to `total`
 // iterations, calling `on_frame` with the pixels at iterations
 // round(i x total / (frames - 1)) for i = 0 ... frames - 1.
-void replay_render_sort(const RenderOptions& options, std::uint64_t total, int frames,
+void replay_render_sort(std::uint64_t total, int frames,
                         const std::function<bool(const std::uint32_t* pixels)>& on_frame);
 
 // The open image's pixels and palette.

@@ -1,22 +1,13 @@
 #include "screensaver/saver_cycle.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
-#include "engine/disorder.h"
-#include "engine/image.h"
-#include "engine/palette.h"
-#include "engine/rotation.h"
+#include "engine/picture.h"
+#include "engine/platform.h"
 #include "engine/run_state.h"
-#include "engine/settle.h"
-#include "engine/sort_worker.h"
-#include "engine/surface.h"
 
 namespace {
-
-constexpr std::uint64_t ITERATIONS_PER_TICK = 65536;
 
 enum Phase { PHASE_WAITING, PHASE_SORTING, PHASE_ROTATING, PHASE_ENDED };
 
@@ -24,19 +15,16 @@ struct Cycle {
     CycleTimings timings = NORMAL_TIMINGS;
     Phase phase = PHASE_WAITING;
     std::uint64_t phase_began_ms = 0;
-    SettleWatch watch;
-    std::uint64_t next_check = 0;  // iterations at which the disorder is measured next
+    PictureSettle settle;
     std::uint32_t last_seed = 0;
 };
 
 Cycle cycle;
-// Written by the sort worker's repaints, read by the timer.
-std::atomic<std::uint64_t> sort_repaints{0};
 
 // The calendar time, but never the same seed twice in one run: two pictures
 // started within one second still differ.
 std::uint32_t fresh_seed() {
-    const auto now = static_cast<std::uint32_t>(std::time(nullptr));
+    const std::uint32_t now = clock_seconds();
     cycle.last_seed = now > cycle.last_seed ? now : cycle.last_seed + 1;
     return cycle.last_seed;
 }
@@ -56,15 +44,10 @@ void start_picture(std::uint64_t now_ms) {
     stop_worker();
     if (cycle.phase == PHASE_ENDED) return;  // ended while the stop waited
     enter(PHASE_WAITING, now_ms);
-    const std::int32_t size = sort_settings.image_size;
-    set_image_geometry(static_cast<std::uint32_t>(size));
-    if (!create_image(image_geometry.width, image_geometry.height)) return;
-    if (!build_surface()) return;
-    cycle.watch = SettleWatch{};
-    cycle.next_check = settle_check_interval(image_geometry.pixel_count);
-    sort_repaints.store(0, std::memory_order_relaxed);
+    if (!make_picture(recipe_from_settings(fresh_seed()))) return;
+    cycle.settle = PictureSettle{};
     enter(PHASE_SORTING, now_ms);
-    start_worker(choose_sort_entry(size, sort_settings.red_direction));
+    start_picture_sort();
 }
 
 // Rotating no longer sorts: the sort worker is stopped before the pixels are
@@ -73,27 +56,12 @@ void start_rotation(std::uint64_t now_ms) {
     stop_worker();
     if (cycle.phase == PHASE_ENDED) return;
     enter(PHASE_ROTATING, now_ms);
-    if (!image_buffer.pixels || !palette) return;
-    tag_pixels(palette, image_buffer.pixels, image_geometry.pixel_count);
-    start_worker(rotation_worker);
+    start_picture_rotation();
 }
 
-std::uint64_t sorted_iterations() {
-    const auto interval = static_cast<std::uint64_t>(sort_settings.refresh_interval.load(std::memory_order_relaxed));
-    return sort_repaints.load(std::memory_order_relaxed) * interval * ITERATIONS_PER_TICK;
-}
-
-// The engine's settle rule, measured at its own intervals of iterations as
-// far as the timer's pace allows.
-bool sort_has_settled() {
-    const std::uint64_t done = sorted_iterations();
-    if (done >= settle_iteration_cap(image_geometry.pixel_count)) return true;
-    if (done < cycle.next_check) return false;
-    cycle.next_check = done + settle_check_interval(image_geometry.pixel_count);
-    const Disorder now =
-        measure_disorder(image_buffer.pixels, image_geometry.width, image_geometry.height, sort_settings.red_direction);
-    return settle_check(cycle.watch, now);
-}
+// The engine's settle rule, at its own intervals of iterations as far as the
+// timer's pace allows.
+bool sort_has_settled() { return watch_picture_settle(cycle.settle, picture_iterations()); }
 
 }  // namespace
 
@@ -104,7 +72,6 @@ CycleTimings choose_cycle_timings() {
 
 void cycle_begin(const CycleTimings& timings, std::uint64_t now_ms) {
     cycle.timings = timings;
-    set_clock_source(fresh_seed);
     start_picture(now_ms);
 }
 
@@ -125,8 +92,6 @@ void cycle_step(std::uint64_t now_ms) {
             break;
     }
 }
-
-void cycle_count_repaint() { sort_repaints.fetch_add(1, std::memory_order_relaxed); }
 
 void cycle_end() {
     cycle.phase = PHASE_ENDED;

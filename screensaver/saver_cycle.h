@@ -31,9 +31,5 @@ void cycle_begin(const CycleTimings& timings, std::uint64_t now_ms);
 // picture. Called from the timer.
 void cycle_step(std::uint64_t now_ms);
 
-// Counts one repaint of the running sort; called by the repaint operation on
-// the worker's thread.
-void cycle_count_repaint();
-
 // Stops the worker for good: later steps start nothing.
 void cycle_end();

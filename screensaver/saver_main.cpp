@@ -6,10 +6,8 @@
 #include "engine/run_state.h"
 #include "screensaver/saver_arguments.h"
 #include "screensaver/saver_config.h"
-#include "screensaver/saver_painting.h"
 #include "screensaver/saver_settings.h"
 #include "screensaver/saver_window.h"
-#include "shell/platform_services.h"
 
 namespace {
 
@@ -23,10 +21,6 @@ HWND as_window(std::uintptr_t value) { return reinterpret_cast<HWND>(value); }
 
 int run_show(HINSTANCE instance, HWND preview_parent) {
     load_saver_settings();
-    // Only the wait is the platform's: a failure in full screen leaves the
-    // screen black rather than showing a box behind a topmost window.
-    set_worker_wait(wait_servicing_messages);
-    set_repaint_hook(repaint_saver_window);
     if (!open_drawing_context(nullptr)) return EXIT_NO_WINDOW;
     int exit_code = EXIT_NO_WINDOW;
     if (create_saver_window(instance, preview_parent)) exit_code = run_saver_loop();

@@ -1,9 +1,8 @@
 #include "screensaver/saver_painting.h"
 
 #include "engine/image.h"
-#include "screensaver/saver_cycle.h"
 #include "screensaver/saver_placement.h"
-#include "screensaver/saver_window.h"
+#include "shell/platform_services.h"
 
 namespace {
 
@@ -78,12 +77,25 @@ void paint_saver_window(HWND window, bool per_monitor) {
     EndPaint(window, &paint);
 }
 
-void repaint_saver_window() {
+namespace {
+
+void repaint_saver_window(void* context) {
     // With no window (gone, or not made yet) InvalidateRect would repaint
     // every window on the screen.
-    HWND window = saver_window.load();
+    HWND window = static_cast<HWND>(context);
     if (!window) return;
-    cycle_count_repaint();
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
+}
+
+}  // namespace
+
+PlatformServices saver_platform(HWND window) {
+    // No message box: a failure in full screen leaves the screen black rather
+    // than showing a box behind a topmost window.
+    PlatformServices services;
+    services.context = window;
+    services.repaint = repaint_saver_window;
+    services.wait_for_worker = wait_servicing_messages;
+    return services;
 }

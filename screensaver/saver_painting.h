@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include "engine/platform.h"
+
 // Paints the window for WM_PAINT. `per_monitor` places one copy of the image
 // on each monitor; otherwise the client area is the one area.
 void paint_saver_window(HWND window, bool per_monitor);
 
-// The repaint operation for set_repaint_hook: repaints `saver_window` (set by
-// the window module) and returns after the paint.
-void repaint_saver_window();
+// The platform record for the saver's `window` (none before it exists and
+// after it has gone): its repaint repaints that window and returns after the
+// paint, and the wait keeps the window serving while a worker stops.
+PlatformServices saver_platform(HWND window);

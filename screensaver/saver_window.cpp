@@ -5,8 +5,6 @@
 #include "screensaver/saver_cycle.h"
 #include "screensaver/saver_painting.h"
 
-std::atomic<HWND> saver_window{nullptr};
-
 namespace {
 
 constexpr UINT_PTR CYCLE_TIMER = 1;
@@ -79,7 +77,7 @@ void on_timer(HWND window) {
 void on_destroy(HWND window) {
     KillTimer(window, CYCLE_TIMER);
     cycle_end();
-    saver_window.store(nullptr);
+    install_platform(saver_platform(nullptr));
     PostQuitMessage(0);
 }
 
@@ -141,7 +139,7 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
                                  nullptr, instance, nullptr);
     }
     if (!window) return nullptr;
-    saver_window.store(window);
+    install_platform(saver_platform(window));
     if (window_state.full_screen) {
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);

@@ -5,17 +5,11 @@
 
 #include <windows.h>
 
-#include <atomic>
-
 inline constexpr const char* SAVER_WINDOW_CLASS = "HuesiftScreensaver";
 
 // Ends the full-screen show: a mouse move of more than this many pixels
 // from where the pointer first was (smaller ones are a table's tremor).
 inline constexpr int MOUSE_MOVE_TOLERANCE = 4;
-
-// The window the repaint operation paints; empty before creation and after
-// destruction.
-extern std::atomic<HWND> saver_window;
 
 // Creates the window over the virtual screen (topmost, no cursor), or as a
 // child filling `preview_parent`'s client area when that is given. Returns

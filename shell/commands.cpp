@@ -2,11 +2,9 @@
 
 #include "engine/drawing.h"
 #include "engine/image.h"
-#include "engine/palette.h"
-#include "engine/rotation.h"
+#include "engine/picture.h"
+#include "engine/platform.h"
 #include "engine/run_state.h"
-#include "engine/sort_worker.h"
-#include "engine/surface.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/painting.h"
@@ -21,12 +19,10 @@ void on_start(HWND main_window) {
             static_cast<int>(image_geometry.height));
     repaint_image_rect(main_window);
 
-    const std::int32_t size = sort_settings.image_size;
-    set_image_geometry(static_cast<std::uint32_t>(size));
-    if (!create_image(image_geometry.width, image_geometry.height)) return;
-    if (!build_surface()) return;
+    // Every Start is a new picture, seeded with the calendar time.
+    if (!make_picture(recipe_from_settings(clock_seconds()))) return;
     // The first picture comes with the worker's first refresh.
-    start_worker(choose_sort_entry(size, sort_settings.red_direction));
+    start_picture_sort();
 }
 
 void on_toggle_rotation(HWND) {
@@ -38,10 +34,9 @@ void on_toggle_rotation(HWND) {
     // Before the first Start, or after one that could not make its image or
     // palette, there is nothing to animate: rotation mode stays off, so the
     // next Toggle after a good Start switches it on.
-    if (!image_buffer.pixels || !palette) return;
+    if (!has_picture()) return;
     run_state.rotation_on = 1;
-    tag_pixels(palette, image_buffer.pixels, image_geometry.pixel_count);
-    start_worker(rotation_worker);
+    start_picture_rotation();
 }
 
 void on_exit(HWND main_window) { DestroyWindow(main_window); }

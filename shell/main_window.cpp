@@ -8,7 +8,6 @@
 #include "shell/platform_services.h"
 
 HINSTANCE shell_instance = nullptr;
-HWND main_window = nullptr;
 
 namespace {
 
@@ -30,12 +29,12 @@ LRESULT on_paint(HWND window, WPARAM, LPARAM) {
     return 0;
 }
 
-// The worker is stopped before the image it works on is released; the
-// handle is forgotten so that nothing repaints a window that is gone.
+// The worker is stopped before the image it works on is released, and the
+// platform forgets the window so that nothing repaints a window that is gone.
 LRESULT on_destroy(HWND, WPARAM, LPARAM) {
     stop_worker();
     close_drawing_context();
-    main_window = nullptr;
+    install_platform(window_platform(nullptr, repaint_window));
     PostQuitMessage(0);
     return 0;
 }
@@ -110,16 +109,14 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 HWND create_main_window(HINSTANCE instance) {
     shell_instance = instance;
-    install_platform_services();
     LoadStringA(instance, IDS_APP_TITLE, window_title, TEXT_BUFFER_CHARS);
     LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, TEXT_BUFFER_CHARS);
     register_window_class(instance);
     const SIZE outer = main_window_size();
-    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_WINDOW_STYLE, 0, 0, outer.cx, outer.cy,
+    HWND window = CreateWindowExA(0, window_class_name, window_title, MAIN_WINDOW_STYLE, 0, 0, outer.cx, outer.cy,
                                   nullptr, nullptr, instance, nullptr);
-    if (!main_window) return nullptr;
-    set_repaint_hook(repaint_main_window);
-    return main_window;
+    if (window) install_platform(window_platform(window, repaint_window));
+    return window;
 }
 
 int run_message_loop(HINSTANCE instance) {

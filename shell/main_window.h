@@ -16,7 +16,6 @@ inline constexpr int EXIT_CODE_NO_WINDOW = 1;
 inline constexpr int EXIT_CODE_MESSAGE_LOOP_FAILED = 2;
 
 extern HINSTANCE shell_instance;
-extern HWND main_window;
 
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -26,8 +25,8 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 SIZE main_window_size();
 
 // Loads the title and class name, registers the class, creates the (hidden)
-// main window and installs the platform's services into the engine. Returns
-// the window, or nullptr when it cannot be created.
+// main window and installs the platform's services, which repaint it, into
+// the engine. Returns the window, or nullptr when it cannot be created.
 HWND create_main_window(HINSTANCE instance);
 
 // Runs the message loop, with the accelerator table, until the quit message;

@@ -4,20 +4,13 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/message_box.h"
+#include "engine/platform.h"
 #include "engine/run_state.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
-#include "shell/main_window.h"
 #include "shell/modal_dialog.h"
 
 namespace {
-
-constexpr std::int32_t ROTATION_DELAY_1_FASTEST = 8;
-constexpr std::int32_t ROTATION_DELAY_2 = 16;
-constexpr std::int32_t ROTATION_DELAY_3 = 32;
-constexpr std::int32_t ROTATION_DELAY_4 = 64;
-constexpr std::int32_t ROTATION_DELAY_5_SLOWEST = 128;
 
 struct CodeButton {
     std::int32_t code;
@@ -34,11 +27,9 @@ constexpr CodeButton SURFACE_BUTTONS[] = {
     {SURFACE_TRIANGLE_INVERTED, IDC_SURFACE_TRIANGLE_INVERTED},
 };
 constexpr CodeButton SPEED_BUTTONS[] = {
-    {ROTATION_DELAY_1_FASTEST, IDC_SPEED_1_FASTEST},
-    {ROTATION_DELAY_2, IDC_SPEED_2},
-    {ROTATION_DELAY_3, IDC_SPEED_3},
-    {ROTATION_DELAY_4, IDC_SPEED_4},
-    {ROTATION_DELAY_5_SLOWEST, IDC_SPEED_5_SLOWEST},
+    {ROTATION_DELAYS[0], IDC_SPEED_1_FASTEST}, {ROTATION_DELAYS[1], IDC_SPEED_2},
+    {ROTATION_DELAYS[2], IDC_SPEED_3},         {ROTATION_DELAYS[3], IDC_SPEED_4},
+    {ROTATION_DELAYS[4], IDC_SPEED_5_SLOWEST},
 };
 constexpr CodeButton SIZE_BUTTONS[] = {
     {IMAGE_SIZE_SMALL, IDC_SIZE_SMALL},
@@ -62,25 +53,15 @@ void check_button_for(HWND dialog, std::span<const CodeButton> group, std::int32
     }
 }
 
-// The code of the first checked button of the group; false when none is
-// checked, which leaves the setting as it is.
-bool checked_code(HWND dialog, std::span<const CodeButton> group, std::int32_t& code) {
+// Puts the code of the first checked button of the group into `code`; a
+// group with none checked leaves the setting as it is.
+void take_checked_code(HWND dialog, std::span<const CodeButton> group, std::int32_t& code) {
     for (const CodeButton& entry : group) {
         if (SendDlgItemMessageA(dialog, entry.button, BM_GETCHECK, 0, 0) == BST_CHECKED) {
             code = entry.code;
-            return true;
+            return;
         }
     }
-    return false;
-}
-
-// A change that only takes effect at the next Start ends the worker and
-// rotation mode now, and asks for that Start.
-void change_for_next_start(std::int32_t& setting, std::int32_t code) {
-    stop_worker();
-    run_state.rotation_on = 0;
-    run_state.params_changed = 1;
-    setting = code;
 }
 
 }  // namespace
@@ -95,38 +76,25 @@ void options_init(HWND dialog) {
 
 void options_apply(HWND dialog) {
     run_state.params_changed = 0;
-    std::int32_t code = 0;
+    const SettingsValues before = current_settings();
+    SettingsValues after = before;
+    take_checked_code(dialog, SURFACE_BUTTONS, after.surface);
+    take_checked_code(dialog, SPEED_BUTTONS, after.rotation_delay);
+    take_checked_code(dialog, SIZE_BUTTONS, after.image_size);
+    take_checked_code(dialog, REFRESH_BUTTONS, after.refresh_interval);
+    take_checked_code(dialog, DIRECTION_BUTTONS, after.red_direction);
 
-    if (checked_code(dialog, SURFACE_BUTTONS, code) && code != sort_settings.surface) {
-        change_for_next_start(sort_settings.surface, code);
-    }
-
-    // A running rotation takes the new pace from its next pause; without
-    // rotation the new speed waits for the next Start.
-    if (checked_code(dialog, SPEED_BUTTONS, code) &&
-        code != sort_settings.rotation_delay.load(std::memory_order_relaxed)) {
-        if (!run_state.rotation_on) {
-            stop_worker();
-            run_state.params_changed = 1;
-        }
-        sort_settings.rotation_delay.store(code, std::memory_order_relaxed);
-    }
-
-    if (checked_code(dialog, SIZE_BUTTONS, code) && code != sort_settings.image_size) {
-        change_for_next_start(sort_settings.image_size, code);
-    }
-
-    // A running sort paces by the new interval from its next tick; the
-    // counter restarts so that it cannot already stand past a smaller one.
-    if (checked_code(dialog, REFRESH_BUTTONS, code) &&
-        code != sort_settings.refresh_interval.load(std::memory_order_relaxed)) {
-        sort_settings.refresh_interval.store(code, std::memory_order_relaxed);
-        run_state.refresh_counter.store(0, std::memory_order_relaxed);
-    }
-
-    if (checked_code(dialog, DIRECTION_BUTTONS, code) && code != sort_settings.red_direction) {
-        change_for_next_start(sort_settings.red_direction, code);
-    }
+    // A change for the next Start ends the worker (and rotation mode) before
+    // the new codes are stored; the rest reach the running worker: a rotation
+    // its new pace from its next pause, a sort its new interval from its next
+    // tick, the refresh count restarted so that it cannot already stand past a
+    // smaller interval.
+    const SettingsChange change = settings_change(before, after, run_state.rotation_on != 0);
+    if (change.stop_worker) stop_worker();
+    if (change.rotation_off) run_state.rotation_on = 0;
+    if (change.needs_start) run_state.params_changed = 1;
+    apply_settings(after);
+    if (change.restart_refresh_count) run_state.refresh_counter.store(0, std::memory_order_relaxed);
 }
 
 INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {

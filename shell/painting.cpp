@@ -2,7 +2,6 @@
 
 #include "engine/image.h"
 #include "engine/run_state.h"
-#include "shell/main_window.h"
 
 namespace {
 
@@ -37,8 +36,8 @@ void repaint_image_rect(HWND window) {
     UpdateWindow(window);
 }
 
-void repaint_main_window() {
+void repaint_window(void* window) {
     // InvalidateRect with no window would repaint every window on the screen.
-    if (!main_window) return;
-    repaint_image_rect(main_window);
+    if (!window) return;
+    repaint_image_rect(static_cast<HWND>(window));
 }

@@ -12,6 +12,6 @@ void paint_window(HWND window);
 // From another thread it returns after the window's thread has painted.
 void repaint_image_rect(HWND window);
 
-// The repaint operation installed with set_repaint_hook: repaints the main
-// window's image rectangle, if the main window exists.
-void repaint_main_window();
+// The repaint service of the window's platform record: `window` is the
+// window to repaint (nothing happens without one).
+void repaint_window(void* window);

@@ -3,10 +3,7 @@
 #include <pthread.h>
 #include <windows.h>
 
-#include "engine/message_box.h"
-#include "engine/run_state.h"
-
-void wait_servicing_messages(std::thread& worker) {
+void wait_servicing_messages(void*, std::thread& worker) {
     // std::thread is a winpthreads thread; its Win32 handle is signalled
     // when the thread has ended.
     HANDLE handle = static_cast<HANDLE>(pthread_gethandle(worker.native_handle()));
@@ -21,9 +18,15 @@ void wait_servicing_messages(std::thread& worker) {
     }
 }
 
-void show_platform_message_box(const char* text, const char* caption) { MessageBoxA(nullptr, text, caption, MB_OK); }
+void show_platform_message_box(void*, const char* text, const char* caption) {
+    MessageBoxA(nullptr, text, caption, MB_OK);
+}
 
-void install_platform_services() {
-    set_worker_wait(wait_servicing_messages);
-    set_message_box_service(show_platform_message_box);
+PlatformServices window_platform(HWND window, void (*repaint)(void* window)) {
+    PlatformServices services;
+    services.context = window;
+    services.repaint = repaint;
+    services.wait_for_worker = wait_servicing_messages;
+    services.message_box = show_platform_message_box;
+    return services;
 }

@@ -1,16 +1,13 @@
 #include "tests/e2e/expected_surface.h"
 
 #include "engine/image.h"
-#include "engine/surface.h"
+#include "engine/picture.h"
 
 std::vector<bool> fresh_surface_mask(SurfaceKind surface, int size) {
     std::vector<bool> mask;
     // A drawing context of its own, as the program's first Start has.
     if (!open_drawing_context(nullptr)) return mask;
-    sort_settings.surface = surface;
-    sort_settings.image_size = size;
-    set_image_geometry(static_cast<std::uint32_t>(size));
-    if (create_image(image_geometry.width, image_geometry.height) && build_surface()) {
+    if (make_picture({surface, size, RED_UP, 0})) {
         mask.resize(image_geometry.pixel_count);
         for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i) mask[i] = image_buffer.pixels[i] != 0;
     }

@@ -24,7 +24,7 @@ void repainting_entry() {
     while (run_state.running.load(std::memory_order_relaxed)) request_repaint();
 }
 
-bool refuse_thread(std::thread&, WorkerEntry) { return false; }
+bool refuse_thread(void*, std::thread&, WorkerEntry) { return false; }
 
 // Runs until stopped, or for ten seconds at most, so that a worker nobody
 // stops fails the test instead of hanging it.
@@ -41,7 +41,7 @@ void bounded_entry() {
 // Like the platform's wait, it runs other code of the waiting thread before
 // the worker has ended: here, a Start that arrives during the wait.
 int wait_depth = 0;
-void reentering_wait(std::thread&) {
+void reentering_wait(void*, std::thread&) {
     if (wait_depth++ == 0) {
         stop_worker();
         start_worker(bounded_entry);
@@ -53,7 +53,7 @@ void reentering_wait(std::thread&) {
 void out_of_memory_entry() { throw std::bad_alloc(); }
 
 int hook_calls = 0;
-void count_hook() { ++hook_calls; }
+void count_hook(void*) { ++hook_calls; }
 
 }  // namespace
 
@@ -103,12 +103,12 @@ TEST_F(RunStateTest, StartThenTwoStops) {
 }
 
 TEST_F(RunStateTest, AFailedThreadStartLeavesTheSlotEmptyAndRunningZero) {
-    set_thread_starter(refuse_thread);
+    swap_platform_service(&PlatformServices::start_thread, refuse_thread);
     start_worker(counting_entry);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run_state.running.load(), 0);
     stop_worker();  // nothing to stop
-    set_thread_starter(nullptr);
+    restore_platform_service(&PlatformServices::start_thread);
     start_worker(counting_entry);
     EXPECT_TRUE(worker_is_running());
 }
@@ -116,7 +116,7 @@ TEST_F(RunStateTest, AFailedThreadStartLeavesTheSlotEmptyAndRunningZero) {
 TEST_F(RunStateTest, RepaintCallsTheInstalledHookOnly) {
     hook_calls = 0;
     request_repaint();  // no hook yet: returns at once
-    set_repaint_hook(count_hook);
+    swap_platform_service(&PlatformServices::repaint, count_hook);
     request_repaint();
     request_repaint();
     EXPECT_EQ(hook_calls, 2);
@@ -137,9 +137,9 @@ TEST_F(RunStateTest, AStopEnteredDuringTheWaitWaitsForTheSameWorkerAndNothingSta
     entry_runs = 0;
     bounded_entry_ended = false;
     start_worker(bounded_entry);
-    set_worker_wait(reentering_wait);
+    swap_platform_service(&PlatformServices::wait_for_worker, reentering_wait);
     stop_worker();
-    set_worker_wait(nullptr);
+    restore_platform_service(&PlatformServices::wait_for_worker);
     EXPECT_EQ(entry_runs.load(), 1) << "a worker started while the stop was still waiting";
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run_state.running.load(), 0);

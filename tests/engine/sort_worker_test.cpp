@@ -50,7 +50,7 @@ void fill_image(std::int32_t size, std::uint32_t (*word)(std::uint32_t x, std::u
 }
 
 int repaints = 0;
-void count_repaint() { ++repaints; }
+void count_repaint(void*) { ++repaints; }
 
 void restore_pixels(const std::vector<std::uint32_t>& pixels) {
     std::copy(pixels.begin(), pixels.end(), image_buffer.pixels);
@@ -237,7 +237,7 @@ TEST_F(SortTest, DiagonalPairsNeverWrapAcrossTheImageEdge) {
 
 TEST_F(SortTest, PacingRepaintsEveryIntervalTimes65536Iterations) {
     ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 3));
-    set_repaint_hook(count_repaint);
+    swap_platform_service(&PlatformServices::repaint, count_repaint);
     repaints = 0;
     sort_settings.refresh_interval.store(REFRESH_MORE);
     run_sort_iterations(SORT_SKIP_RED_UP, 3 * 262144);

@@ -134,7 +134,7 @@ TEST_F(SurfaceTest, AllocationFailuresEndTheBuildWithoutLeaks) {
         ASSERT_TRUE(create_image(256, 256));
         failing_purpose = purpose;
         set_allocation_gate(fail_chosen);
-        EXPECT_FALSE(build_surface());
+        EXPECT_FALSE(build_surface(1));
         set_allocation_gate(nullptr);
         EXPECT_EQ(use_counts, nullptr);
         EXPECT_EQ(palette, nullptr) << "a failed build keeps no palette";
@@ -144,11 +144,11 @@ TEST_F(SurfaceTest, AllocationFailuresEndTheBuildWithoutLeaks) {
     }
 }
 
-TEST_F(SurfaceTest, TheSeedComesFromTheClock) {
+TEST_F(SurfaceTest, TheSeedIsTheRecipes) {
     ASSERT_TRUE(build_seeded_image(SURFACE_SQUARE, 256, 77));
     const auto first = snapshot_pixels();
     // The colours of a square are the first picks after seeding with the
-    // clock: the first pick is draw mod 90.
+    // recipe's seed: the first pick is draw mod 90.
     seed_random(77);
     EXPECT_EQ(first[0], palette_colour(static_cast<int>(draw_random() % PALETTE_SIZE)));
 }

@@ -3,27 +3,32 @@
 #include "engine/draw_kernels.h"
 #include "engine/global_memory.h"
 #include "engine/image.h"
-#include "engine/message_box.h"
+#include "engine/platform.h"
 #include "engine/palette.h"
-#include "engine/surface.h"
+#include "engine/picture.h"
 
 std::vector<RecordedMessage> recorded_messages;
 std::uint32_t fixed_clock_seconds = 0;
 
 namespace {
-void record_message(const char* text, const char* caption) { recorded_messages.push_back({text, caption}); }
-std::uint32_t fixed_clock() { return fixed_clock_seconds; }
+void record_message(void*, const char* text, const char* caption) { recorded_messages.push_back({text, caption}); }
+std::uint32_t fixed_clock(void*) { return fixed_clock_seconds; }
+
+// The platform of every test: messages recorded, the clock fixed, the rest
+// the engine's defaults.
+PlatformServices test_platform() {
+    PlatformServices services;
+    services.message_box = record_message;
+    services.clock_seconds = fixed_clock;
+    return services;
+}
 }  // namespace
 
 void EngineTest::SetUp() {
     reset_run_state();
     set_allocation_gate(nullptr);
-    set_thread_starter(nullptr);
-    set_worker_wait(nullptr);
-    set_repaint_hook(nullptr);
+    install_platform(test_platform());
     force_draw_path(DRAW_PATH_AUTOMATIC);
-    set_message_box_service(record_message);
-    set_clock_source(fixed_clock);
     recorded_messages.clear();
     fixed_clock_seconds = 1234567;
     ASSERT_EQ(blocks_in_use(), 0);
@@ -32,7 +37,7 @@ void EngineTest::SetUp() {
 
 void EngineTest::TearDown() {
     stop_worker();
-    set_repaint_hook(nullptr);
+    install_platform(test_platform());
     set_allocation_gate(nullptr);
     close_drawing_context();
     EXPECT_EQ(palette, nullptr);
@@ -40,11 +45,7 @@ void EngineTest::TearDown() {
 }
 
 bool build_seeded_image(SurfaceKind surface, std::int32_t size, std::uint32_t seed) {
-    sort_settings.surface = surface;
-    sort_settings.image_size = size;
-    fixed_clock_seconds = seed;
-    set_image_geometry(static_cast<std::uint32_t>(size));
-    return create_image(size, size) && build_surface();
+    return make_picture({surface, size, RED_UP, seed});
 }
 
 std::vector<std::uint32_t> snapshot_pixels() {
@@ -91,14 +92,14 @@ void answer_requests(std::unique_lock<std::mutex>& held) {
     }
 }
 
-void harness_repaint() {
+void harness_repaint(void*) {
     std::unique_lock held(harness.lock);
     const int ticket = ++harness.requested;
     harness.changed.notify_all();
     harness.changed.wait(held, [&] { return harness.served >= ticket; });
 }
 
-bool harness_start(std::thread& worker, WorkerEntry entry) {
+bool harness_start(void*, std::thread& worker, WorkerEntry entry) {
     {
         std::lock_guard held(harness.lock);
         harness.worker_ended = false;
@@ -112,7 +113,7 @@ bool harness_start(std::thread& worker, WorkerEntry entry) {
     return true;
 }
 
-void harness_wait(std::thread& worker) {
+void harness_wait(void*, std::thread& worker) {
     {
         std::unique_lock held(harness.lock);
         for (;;) {
@@ -134,9 +135,11 @@ void install_ui_harness() {
         harness.worker_ended = false;
         harness.on_paint = nullptr;
     }
-    set_repaint_hook(harness_repaint);
-    set_worker_wait(harness_wait);
-    set_thread_starter(harness_start);
+    PlatformServices services = test_platform();
+    services.repaint = harness_repaint;
+    services.wait_for_worker = harness_wait;
+    services.start_thread = harness_start;
+    install_platform(services);
 }
 
 int serve_repaints(int repaints, int bound_ms, void (*on_paint)()) {

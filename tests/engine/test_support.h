@@ -14,6 +14,7 @@
 #include "engine/random.h"
 #include "engine/relaxed_word.h"
 #include "engine/run_state.h"
+#include "tests/platform_swap.h"
 
 struct RecordedMessage {
     std::string text;
@@ -32,8 +33,8 @@ protected:
     void TearDown() override;
 };
 
-// Sets the surface and size, then does what Start does before the worker:
-// geometry, image, mask and seeded fill. False when a step fails.
+// Makes the picture of `surface` and `size` (red up) from `seed`, as Start
+// does before the worker. False when a step fails.
 bool build_seeded_image(SurfaceKind surface, std::int32_t size, std::uint32_t seed);
 
 // The current image's pixels (read with relaxed atomic loads, so a running

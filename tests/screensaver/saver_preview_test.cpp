@@ -88,8 +88,6 @@ TEST(SaverPreview, OpensAChildFillingTheGivenWindowAndEndsWithIt) {
 TEST(SaverPreview, ShowsTheShrunkSortAndEndsWithItsParent) {
     HWND parent = make_parent();
     ASSERT_NE(parent, nullptr);
-    set_worker_wait(wait_servicing_messages);
-    set_repaint_hook(repaint_saver_window);
     ASSERT_TRUE(open_drawing_context(nullptr));
     SetEnvironmentVariableA("HUESIFT_SCR_FAST", "1");
     HWND child = create_saver_window(GetModuleHandleA(nullptr), parent);
@@ -108,11 +106,10 @@ TEST(SaverPreview, ShowsTheShrunkSortAndEndsWithItsParent) {
 
     PostMessageA(parent, WM_CLOSE, 0, 0);
     EXPECT_EQ(run_saver_loop(), 0);
-    EXPECT_EQ(saver_window.load(), nullptr);
+    EXPECT_EQ(installed_platform().context, nullptr) << "the window is still repainted after it has gone";
     EXPECT_FALSE(worker_is_running());
     close_drawing_context();
-    set_repaint_hook(nullptr);
-    set_worker_wait(nullptr);
+    install_platform(PlatformServices{});
 }
 
 }  // namespace

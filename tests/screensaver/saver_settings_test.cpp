@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "engine/settings.h"
 #include "resources/resource_ids.h"
 #include "screensaver/saver_settings.h"
 #include "tools/driving/saver_process.h"
@@ -19,8 +20,8 @@ SavedValues read_saved() {
     SavedValues values;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return values;
-    for (const char* name :
-         {VALUE_SURFACE, VALUE_ROTATION_SPEED, VALUE_IMAGE_SIZE, VALUE_SCREEN_REFRESHES, VALUE_RED_DIRECTION}) {
+    for (const char* name : {REGISTRY_SURFACE, REGISTRY_ROTATION_SPEED, REGISTRY_IMAGE_SIZE, REGISTRY_SCREEN_REFRESHES,
+                             REGISTRY_RED_DIRECTION}) {
         DWORD type = 0, value = 0, size = sizeof(value);
         if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS &&
             type == REG_DWORD) {
@@ -75,11 +76,11 @@ TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun) {
     click(IDC_SPEED_3);
     close_with(IDOK);
 
-    const SavedValues expected = {{VALUE_SURFACE, 100},
-                                  {VALUE_ROTATION_SPEED, 32},
-                                  {VALUE_IMAGE_SIZE, 512},
-                                  {VALUE_SCREEN_REFRESHES, 16},
-                                  {VALUE_RED_DIRECTION, 0}};
+    const SavedValues expected = {{REGISTRY_SURFACE, 100},
+                                  {REGISTRY_ROTATION_SPEED, 32},
+                                  {REGISTRY_IMAGE_SIZE, 512},
+                                  {REGISTRY_SCREEN_REFRESHES, 16},
+                                  {REGISTRY_RED_DIRECTION, 0}};
     EXPECT_EQ(read_saved(), expected);
 
     // No argument at all also opens the settings, now showing what was saved.
@@ -97,7 +98,7 @@ TEST_F(SaverSettings, CancelChangesNothing) {
     click(IDC_RED_DOWN);
     close_with(IDOK);
     const SavedValues saved = read_saved();
-    ASSERT_EQ(saved.at(VALUE_RED_DIRECTION), 1u);
+    ASSERT_EQ(saved.at(REGISTRY_RED_DIRECTION), 1u);
 
     open_dialog("/c");
     click(IDC_SURFACE_TORUS);
@@ -115,11 +116,11 @@ TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {
     const char text[] = "100";
     const WORD short_value = 16;
     const DWORD bad_size = 300, refresh_more = 4, red_down = 1;
-    write_raw(key, VALUE_SURFACE, REG_SZ, text, sizeof(text));                            // wrong type
-    write_raw(key, VALUE_ROTATION_SPEED, REG_BINARY, &short_value, sizeof(short_value));  // wrong size
-    write_raw(key, VALUE_IMAGE_SIZE, REG_DWORD, &bad_size, sizeof(bad_size));             // no such code
-    write_raw(key, VALUE_SCREEN_REFRESHES, REG_DWORD, &refresh_more, sizeof(refresh_more));
-    write_raw(key, VALUE_RED_DIRECTION, REG_DWORD, &red_down, sizeof(red_down));
+    write_raw(key, REGISTRY_SURFACE, REG_SZ, text, sizeof(text));                            // wrong type
+    write_raw(key, REGISTRY_ROTATION_SPEED, REG_BINARY, &short_value, sizeof(short_value));  // wrong size
+    write_raw(key, REGISTRY_IMAGE_SIZE, REG_DWORD, &bad_size, sizeof(bad_size));             // no such code
+    write_raw(key, REGISTRY_SCREEN_REFRESHES, REG_DWORD, &refresh_more, sizeof(refresh_more));
+    write_raw(key, REGISTRY_RED_DIRECTION, REG_DWORD, &red_down, sizeof(red_down));
     RegCloseKey(key);
 
     open_dialog("/c");

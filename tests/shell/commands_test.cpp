@@ -23,9 +23,9 @@ std::atomic<int> worker_repaints{0};
 std::atomic<bool> worker_in_repaint{false};
 
 // The shell's own repaint operation, counted.
-void counting_repaint() {
+void counting_repaint(void* window) {
     worker_in_repaint = true;
-    repaint_main_window();
+    repaint_window(window);
     worker_in_repaint = false;
     ++worker_repaints;
 }
@@ -35,17 +35,17 @@ protected:
     void SetUp() override {
         ShellTest::SetUp();
         worker_repaints = 0;
-        set_repaint_hook(counting_repaint);
+        swap_platform_service(&PlatformServices::repaint, counting_repaint);
         // Frequent refreshes keep the waits for a worker's repaint short.
         sort_settings.refresh_interval = REFRESH_MORE;
     }
 
     void TearDown() override {
-        set_repaint_hook(repaint_main_window);
+        swap_platform_service(&PlatformServices::repaint, repaint_window);
         ShellTest::TearDown();
     }
 
-    static void command(WORD id) { SendMessageA(main_window, WM_COMMAND, id, 0); }
+    static void command(WORD id) { SendMessageA(current_main_window(), WM_COMMAND, id, 0); }
 
     // Waits, keeping the window's messages flowing, until the running worker
     // has asked for `count` more repaints.
@@ -216,13 +216,13 @@ TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNex
         set_allocation_gate(failure.gate);
         std::string text;
         bool window_enabled = false;
-        HWND owner = main_window;
+        HWND owner = current_main_window();
         run_command_driven(IDM_START, [&](const std::atomic<bool>&) {
             HWND box = nullptr;
             ASSERT_TRUE(poll_until([&] { return (box = find_own_dialog(BITMAP_FAILURE_CAPTION)) != nullptr; }));
             text = static_texts(box);
             owner = GetWindow(box, GW_OWNER);
-            window_enabled = IsWindowEnabled(main_window);
+            window_enabled = IsWindowEnabled(current_main_window());
             click_button(box, IDOK);
             wait_closed(box);
         });
@@ -240,10 +240,10 @@ TEST_F(CommandsTest, AStartWhoseImageCannotBeMadeSaysSoInAnOwnerlessBoxAndTheNex
     }
 }
 
-bool refuse_thread(std::thread&, WorkerEntry) { return false; }
+bool refuse_thread(void*, std::thread&, WorkerEntry) { return false; }
 
 TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheirState) {
-    set_thread_starter(refuse_thread);
+    swap_platform_service(&PlatformServices::start_thread, refuse_thread);
     command(IDM_START);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run_state.running.load(), 0);
@@ -254,7 +254,7 @@ TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheir
         << "the image is built even though it cannot be sorted";
 
     command(IDM_TOGGLE_ROTATION);
-    set_thread_starter(nullptr);
+    restore_platform_service(&PlatformServices::start_thread);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run_state.running.load(), 0);
     EXPECT_EQ(run_state.rotation_on, 1);
@@ -301,9 +301,9 @@ LRESULT CALLBACK counting_window_proc(HWND window, UINT message, WPARAM wparam, 
 }
 
 TEST_F(CommandsTest, WorkerRepaintsArePaintedWhileAModalDialogIsOpen) {
-    set_repaint_hook(repaint_main_window);
+    swap_platform_service(&PlatformServices::repaint, repaint_window);
     shell_window_proc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_window_proc)));
+        SetWindowLongPtrA(current_main_window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting_window_proc)));
     command(IDM_START);
 
     // Help's own loop now runs this thread; the worker's repaints must still
@@ -328,14 +328,14 @@ std::atomic<bool> sends_armed{false};
 std::atomic<bool> worker_waits_for_stop{false};
 std::atomic<bool> sends_returned{false};
 
-void sending_repaint() {
+void sending_repaint(void* context) {
     if (!sends_armed.exchange(false)) {
-        counting_repaint();
+        counting_repaint(context);
         return;
     }
     worker_waits_for_stop = true;
     poll_until([] { return run_state.running.load() == 0; });
-    HWND window = main_window;
+    HWND window = static_cast<HWND>(context);
     std::thread sender([window] {
         SendMessageA(window, WM_COMMAND, IDM_TOGGLE_ROTATION, 0);
         SendMessageA(window, WM_COMMAND, IDM_START, 0);
@@ -353,12 +353,12 @@ TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded) {
     sends_armed = false;
     worker_waits_for_stop = false;
     sends_returned = false;
-    set_repaint_hook(sending_repaint);
+    swap_platform_service(&PlatformServices::repaint, sending_repaint);
     command(IDM_START);
     sends_armed = true;
     ASSERT_TRUE(pump_until([] { return worker_waits_for_stop.load(); }));
 
-    HWND window = main_window;
+    HWND window = current_main_window();
     command(IDM_START);  // its stop waits while the sends arrive
     EXPECT_TRUE(sends_returned) << "the sends were not answered during the stop";
     ASSERT_TRUE(IsWindow(window)) << "the close ran inside the stop";
@@ -368,7 +368,7 @@ TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded) {
     // Then, in the order they came: rotation on, a new sort (rotation mode
     // stays on), and the close.
     ASSERT_TRUE(pump_until([&] { return run_state.rotation_on == 1 && !IsWindow(window); }));
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(current_main_window(), nullptr);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(blocks_in_use(), 0);
 }
@@ -399,9 +399,9 @@ constexpr ExitCase EXIT_CASES[] = {
 TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything) {
     for (const ExitCase& exit : EXIT_CASES) {
         SCOPED_TRACE(exit.name);
-        if (!main_window) {
+        if (!current_main_window()) {
             ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
-            set_repaint_hook(counting_repaint);
+            swap_platform_service(&PlatformServices::repaint, counting_repaint);
         }
         // A big image, so that releasing it under a running worker would
         // fault rather than pass unseen.
@@ -411,14 +411,14 @@ TEST_F(CommandsTest, ExitAndCloseBoxStopTheWorkerAndReleaseEverything) {
         ASSERT_TRUE(wait_for_repaints(1));
         ASSERT_TRUE(worker_is_running());
 
-        HWND window = main_window;
+        HWND window = current_main_window();
         if (exit.close_box) {
             SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         } else {
             command(IDM_EXIT);
         }
         EXPECT_FALSE(IsWindow(window));
-        EXPECT_EQ(main_window, nullptr);
+        EXPECT_EQ(current_main_window(), nullptr);
         EXPECT_FALSE(worker_is_running());
         EXPECT_EQ(image_buffer.pixels, nullptr);
         EXPECT_EQ(palette, nullptr);

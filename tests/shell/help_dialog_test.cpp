@@ -23,7 +23,7 @@ constexpr const char* HELP_TEXTS =
 class HelpDialogTest : public ShellTest {};
 
 TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSortingGoesOn) {
-    SendMessageA(main_window, WM_COMMAND, IDM_START, 0);
+    SendMessageA(current_main_window(), WM_COMMAND, IDM_START, 0);
     const std::pair<const char*, Closing> closings[] = {
         {"OK", CLOSE_WITH_OK}, {"Esc", CLOSE_WITH_ESC}, {"close box", CLOSE_WITH_CLOSE_BOX}};
     for (const auto& [name, closing] : closings) {
@@ -48,7 +48,7 @@ TEST_F(HelpDialogTest, ShowsItsTextAndIconAndClosesWithOkEscOrCloseBoxWhileSorti
             // would open a second dialog on top of this one opens nothing.
             DWORD_PTR ignored = 0;
             for (WORD id : {IDM_OPTIONS, IDM_HELP}) {
-                if (!SendMessageTimeoutA(main_window, WM_COMMAND, id, 0, SMTO_NORMAL, 5000, &ignored)) {
+                if (!SendMessageTimeoutA(current_main_window(), WM_COMMAND, id, 0, SMTO_NORMAL, 5000, &ignored)) {
                     second_dialog = true;
                 }
             }
@@ -74,7 +74,7 @@ TEST_F(HelpDialogTest, AltQuestionMarkAltSlashAndTheMenuOpenHelpThroughTheMessag
         bool opened = false;
     };
     Opening openings[] = {{"Alt+?"}, {"Alt+/"}, {"Help menu"}};
-    HWND window = main_window;
+    HWND window = current_main_window();
 
     std::thread driver([&] {
         auto open_and_close = [&](Opening& opening, const std::function<void()>& type) {

@@ -13,22 +13,22 @@ class MainWindowTest : public ShellTest {};
 
 TEST_F(MainWindowTest, HasItsClassTitleStyleAndOuterSize) {
     char text[100] = {};
-    GetClassNameA(main_window, text, sizeof(text));
+    GetClassNameA(current_main_window(), text, sizeof(text));
     EXPECT_STREQ(text, "MYHUESIFT");
-    GetWindowTextA(main_window, text, sizeof(text));
+    GetWindowTextA(current_main_window(), text, sizeof(text));
     EXPECT_STREQ(text, "Huesift");
 
-    const LONG style = GetWindowLongA(main_window, GWL_STYLE);
+    const LONG style = GetWindowLongA(current_main_window(), GWL_STYLE);
     EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
     RECT outer;
-    GetWindowRect(main_window, &outer);
+    GetWindowRect(current_main_window(), &outer);
     EXPECT_EQ(outer.left, 0);
     EXPECT_EQ(outer.top, 0);
     EXPECT_EQ(outer.right - outer.left, 522);
     EXPECT_EQ(outer.bottom - outer.top, 560);
 
     RECT client;
-    GetClientRect(main_window, &client);
+    GetClientRect(current_main_window(), &client);
     EXPECT_GE(client.right, 512) << "a 512 image fits across";
     EXPECT_GE(client.bottom, 512) << "a 512 image fits down";
 }
@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, GrowsJustEnoughForA512ImageWhenTheFrameIsWide) {
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof(wide), &wide, 0));
     const int wide_frame = GetSystemMetrics(SM_CXFRAME);
 
-    DestroyWindow(main_window);
+    DestroyWindow(current_main_window());
     flush_messages();
     HWND window = create_main_window(GetModuleHandleA(nullptr));
     RECT outer = {}, client = {};
@@ -69,24 +69,25 @@ LRESULT CALLBACK refuse_window_creation(int code, WPARAM wparam, LPARAM lparam) 
 }
 
 TEST_F(MainWindowTest, TheProgramEndsWithCodeOneWhenItsWindowCannotBeCreated) {
-    DestroyWindow(main_window);
+    DestroyWindow(current_main_window());
     flush_messages();
     HHOOK hook = SetWindowsHookExA(WH_CBT, refuse_window_creation, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     const int code = run_huesift(GetModuleHandleA(nullptr), SW_SHOW);
     UnhookWindowsHookEx(hook);
     EXPECT_EQ(code, EXIT_CODE_NO_WINDOW);
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(current_main_window(), nullptr);
 }
 
 TEST_F(MainWindowTest, ClassHasBlackBackgroundArrowCursorRedrawStylesAndBothIcons) {
-    EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrA(main_window, GCLP_HBRBACKGROUND)),
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrA(current_main_window(), GCLP_HBRBACKGROUND)),
               static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(main_window, GCLP_HCURSOR)), LoadCursorA(nullptr, IDC_ARROW));
-    EXPECT_EQ(GetClassLongPtrA(main_window, GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW),
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(current_main_window(), GCLP_HCURSOR)),
+              LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(GetClassLongPtrA(current_main_window(), GCL_STYLE) & (CS_HREDRAW | CS_VREDRAW),
               static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW));
-    EXPECT_NE(GetClassLongPtrA(main_window, GCLP_HICON), 0u);
-    EXPECT_NE(GetClassLongPtrA(main_window, GCLP_HICONSM), 0u);
+    EXPECT_NE(GetClassLongPtrA(current_main_window(), GCLP_HICON), 0u);
+    EXPECT_NE(GetClassLongPtrA(current_main_window(), GCLP_HICONSM), 0u);
 }
 
 std::vector<int> icon_sizes(int id) {
@@ -131,7 +132,7 @@ void expect_popup(HMENU bar, int position, const char* title, const std::vector<
 }
 
 TEST_F(MainWindowTest, MenuHasFileAndHelpWithTheirCommands) {
-    HMENU bar = GetMenu(main_window);
+    HMENU bar = GetMenu(current_main_window());
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(GetMenuItemCount(bar), 2);
     expect_popup(bar, 0, "&File",

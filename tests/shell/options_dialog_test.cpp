@@ -68,7 +68,7 @@ OptionsRun use_options(const std::vector<int>& clicks, Closing closing) {
 
 class OptionsDialogTest : public ShellTest {
 protected:
-    static void command(WORD id) { SendMessageA(main_window, WM_COMMAND, id, 0); }
+    static void command(WORD id) { SendMessageA(current_main_window(), WM_COMMAND, id, 0); }
 };
 
 struct Settings {
@@ -154,8 +154,8 @@ std::atomic<ULONGLONG> last_repaint_ms{0};
 std::atomic<ULONGLONG> longest_repaint_gap_ms{0};
 
 // The shell's repaint, counted, with the longest gap between two repaints.
-void timed_repaint() {
-    repaint_main_window();
+void timed_repaint(void* window) {
+    repaint_window(window);
     const ULONGLONG now = GetTickCount64();
     const ULONGLONG last = last_repaint_ms.exchange(now);
     if (last != 0 && now - last > longest_repaint_gap_ms) longest_repaint_gap_ms = now - last;
@@ -163,7 +163,7 @@ void timed_repaint() {
 }
 
 TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice) {
-    set_repaint_hook(timed_repaint);
+    swap_platform_service(&PlatformServices::repaint, timed_repaint);
     command(IDM_START);
     // Going from "Less" to "More" while the counter stands anywhere from 5
     // to 15 of 16 ticks: unless the change restarts it, the counter runs
@@ -186,7 +186,7 @@ TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice) {
         ASSERT_TRUE(less.opened);
         EXPECT_EQ(sort_settings.refresh_interval, REFRESH_LESS);
     }
-    set_repaint_hook(repaint_main_window);
+    swap_platform_service(&PlatformServices::repaint, repaint_window);
 }
 
 TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart) {
@@ -201,7 +201,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart) {
 }
 
 TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
-    set_repaint_hook(timed_repaint);
+    swap_platform_service(&PlatformServices::repaint, timed_repaint);
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
     const OptionsRun run = use_options({IDC_SPEED_5_SLOWEST}, CLOSE_WITH_OK);
@@ -221,7 +221,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
     seen = repaints;
     ASSERT_TRUE(pump_until([&] { return repaints >= seen + 4; }));
     EXPECT_GE(longest_repaint_gap_ms.load(), 60u) << "the rotation still steps at its old pace";
-    set_repaint_hook(repaint_main_window);
+    swap_platform_service(&PlatformServices::repaint, repaint_window);
 }
 
 struct RestartCase {

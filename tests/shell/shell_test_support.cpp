@@ -22,8 +22,8 @@ constexpr int POLL_INTERVAL_MS = 10;
 // Destroys the main window if it still exists and runs the real loop until
 // its quit message, so no quit message is left to end a later dialog.
 void close_main_window() {
-    if (main_window) {
-        DestroyWindow(main_window);
+    if (current_main_window()) {
+        DestroyWindow(current_main_window());
         run_message_loop(GetModuleHandleA(nullptr));
     }
 }
@@ -84,8 +84,8 @@ void ShellTest::SetUp() {
     set_allocation_gate(nullptr);
     ASSERT_EQ(blocks_in_use(), 0);
     ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);
-    ShowWindow(main_window, SW_SHOW);
-    UpdateWindow(main_window);
+    ShowWindow(current_main_window(), SW_SHOW);
+    UpdateWindow(current_main_window());
 }
 
 void ShellTest::TearDown() {
@@ -136,7 +136,7 @@ HWND find_own_dialog(const char* caption) {
 void run_command_driven(WORD id, const std::function<void(const std::atomic<bool>& command_done)>& drive) {
     std::atomic<bool> command_done{false};
     std::thread driver([&] { drive(command_done); });
-    SendMessageA(main_window, WM_COMMAND, id, 0);
+    SendMessageA(current_main_window(), WM_COMMAND, id, 0);
     command_done = true;
     driver.join();
 }

@@ -11,6 +11,13 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/platform.h"
+#include "tests/platform_swap.h"
+
+// The main window as the engine's platform record knows it: the window that
+// create_main_window made, until it is destroyed.
+inline HWND current_main_window() { return static_cast<HWND>(installed_platform().context); }
+
 // Generous bound for anything the tests wait for.
 inline constexpr int WAIT_BOUND_MS = 30000;
 
