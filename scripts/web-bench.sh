@@ -18,13 +18,9 @@ mkdir -p "$out"
 g++ -std=c++20 -O2 -I"$root" web/bench/sort_entries.cpp build/native/libhuesift_engine.a -pthread -o "$out/native"
 export NODE_PATH=/usr/share/nodejs
 for flavour in simd scalar; do
-  flags=()
+  flags=(-DHUESIFT_NO_SIMD)
   [ $flavour = simd ] && flags=(-msimd128)
-  engine_objects=()
-  for obj in build/web-objects/$flavour/*.o; do
-    [ "$(basename "$obj")" = web_exports.o ] || engine_objects+=("$obj")
-  done
-  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/bench/sort_entries.cpp "${engine_objects[@]}" \
+  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/bench/sort_entries.cpp build/web-objects/$flavour/libengine.a \
     -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$out/$flavour.js"
 done
 

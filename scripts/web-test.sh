@@ -23,13 +23,9 @@ g++ -std=c++20 -O2 -I"$root" web/wasm/exact_check.cpp build/native/libhuesift_en
   -o "$programs/exact-native"
 export NODE_PATH=/usr/share/nodejs
 for flavour in simd scalar; do
-  flags=()
+  flags=(-DHUESIFT_NO_SIMD)
   [ $flavour = simd ] && flags=(-msimd128)
-  engine_objects=()
-  for obj in build/web-objects/$flavour/*.o; do
-    [ "$(basename "$obj")" = web_exports.o ] || engine_objects+=("$obj")
-  done
-  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/wasm/exact_check.cpp "${engine_objects[@]}" \
+  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/wasm/exact_check.cpp build/web-objects/$flavour/libengine.a \
     -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$programs/exact-$flavour.js"
 done
 

@@ -43,15 +43,18 @@ common_flags=(-std=c++20 -O3 -I"$root" -Wall -Wextra)
 link_flags=(-sMODULARIZE=1 -sEXPORT_NAME=HuesiftModule -sENVIRONMENT=worker -sFILESYSTEM=0
   -sDYNAMIC_EXECUTION=0 -sINITIAL_MEMORY=33554432 -sALLOW_MEMORY_GROWTH=0 -sTOTAL_STACK=1048576
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString -sINCOMING_MODULE_JS_API=locateFile)
+# The SIMD build lets the compiler vectorise for WebAssembly SIMD; the
+# scalar one keeps the engine's plain paths alone.
 flavour_flags() {
   case "$1" in
     simd) echo "-msimd128" ;;
-    scalar) echo "" ;;
+    scalar) echo "-DHUESIFT_NO_SIMD" ;;
   esac
 }
 
 # Compiles the engine and the glue of one flavour into build/web-objects/,
-# each source again only when it or a header changed.
+# each source again only when it or a header changed, and gathers the
+# engine's objects in libengine.a there for the test and bench programs.
 compile_flavour() {
   local flavour=$1 dir=$objects/$1 newest_header
   mkdir -p "$dir"
@@ -65,6 +68,8 @@ compile_flavour() {
     fi
     objs+=("$obj")
   done
+  rm -f "$dir/libengine.a"
+  emar rcs "$dir/libengine.a" "${objs[@]:0:${#objs[@]}-1}"
   printf '%s\n' "${objs[@]}"
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "engine/image.h"
 #include "engine/picture.h"
 #include "engine/settings.h"
 
@@ -19,6 +20,7 @@ struct Entry {
 constexpr std::uint64_t WARM_UP = 2'000'000;
 
 double time_entry(const Entry& entry) {
+    if (!image_buffer.drawing_context) open_drawing_context(nullptr);
     make_picture(entry.recipe);
     sort_picture(WARM_UP);
     const auto began = std::chrono::steady_clock::now();

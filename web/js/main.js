@@ -37,7 +37,7 @@ function askForFrame() {
 function badValueLines(problems) {
     return problems.map((problem) =>
         problem.unknown
-            ? `The link's "${problem.name}" is not a setting Huesift knows; it was ignored.`
+            ? `The link's "${problem.name}" ("${problem.text}") is not a setting Huesift knows; it was ignored.`
             : `The link's ${problem.name} "${problem.text}" is not one Huesift takes; using ${problem.replacement}.`,
     );
 }

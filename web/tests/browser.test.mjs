@@ -3,7 +3,7 @@
 // the dialogs, saving, bad links and a phone's screen. One browser for all.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { after, before, describe, test } from 'node:test';
+import { after, before, describe, test as nodeTest } from 'node:test';
 import omggif from 'omggif';
 import {
     PATIENCE,
@@ -21,6 +21,8 @@ import {
 const RECIPE = { shape: 'triangle', size: 512, red: 'up', seed: 7, iterations: 2500000 };
 const RECIPE_QUERY = '?shape=triangle&size=512&red=up&seed=7&iterations=2500000';
 const RECIPE_ARGS = ['--shape', 'triangle', '--size', '512', '--red', 'up', '--seed', '7', '--iterations', '2500000'];
+// No test may hang the run: each ends within a bound well above its waits.
+const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
 const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen'];
 
 let session;
@@ -134,7 +136,7 @@ describe('loading and sorting', () => {
     test('works offline once loaded', async () => {
         const page = await openPage();
         await waitForFrame(page);
-        await page.evaluate(() => navigator.serviceWorker.ready);
+        await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: PATIENCE });
         await page.context().setOffline(true);
         await page.reload();
         await waitForFrame(page, { above: 0 });
@@ -184,14 +186,14 @@ describe('a link is a recipe', () => {
 
     test('bad values are named in a notice and replaced by the defaults; the page still starts', async () => {
         const page = await openPage(
-            '?shape=hexagon&size=300&red=sideways&seed=-1&speed=9&iterations=1e6&colour=%3Cb%3Ebold%3C/b%3E',
+            '?shape=%3Cb%3Ehexagon%3C/b%3E&size=300&red=sideways&seed=-1&speed=9&iterations=1e6&colour=%3Cb%3Ebold%3C/b%3E',
         );
         await waitForFrame(page, { above: 0 });
         const notice = page.getByRole('alert');
         await notice.waitFor({ timeout: PATIENCE });
         const text = await notice.textContent();
-        for (const shown of ['shape "hexagon"', 'size "300"', 'red "sideways"', 'seed "-1"', 'speed "9"',
-            'iterations "1e6"', '"colour"']) {
+        for (const shown of ['shape "<b>hexagon</b>"', 'size "300"', 'red "sideways"', 'seed "-1"', 'speed "9"',
+            'iterations "1e6"', '"colour" ("<b>bold</b>")']) {
             assert.ok(text.includes(shown), `the notice names ${shown}: ${text}`);
         }
         assert.equal(await page.locator('#notice b').count(), 0, 'nothing from the link becomes markup');

@@ -16,7 +16,7 @@ export const PROGRAMS = path.join(ROOT, 'build/web-tests');
 export const RENDER = path.join(ROOT, 'build/native/render/huesift-render');
 
 // A bound for anything the page must do; generous for a loaded machine.
-export const PATIENCE = 90_000;
+export const PATIENCE = 45_000;
 
 export const BROWSER_ARGS = [
     '--headless',

@@ -46,7 +46,7 @@ void sort_in_pieces(std::uint64_t iterations, bool chunks) {
 bool check_case(SurfaceKind surface, std::int32_t size, std::int32_t red, std::uint32_t seed, std::uint64_t iterations,
                 bool chunks) {
     const PictureRecipe recipe{surface, size, red, seed};
-    if (!make_picture(recipe)) {
+    if ((!image_buffer.drawing_context && !open_drawing_context(nullptr)) || !make_picture(recipe)) {
         std::printf("%s %d %s: no picture\n", surface_name(surface), size, red_direction_name(red));
         return false;
     }

@@ -139,6 +139,7 @@ EMSCRIPTEN_KEEPALIVE int hs_apply_settings(int surface, int size, int refresh, i
 // be made.
 EMSCRIPTEN_KEEPALIVE int hs_make_picture(std::uint32_t seed) {
     picture_settle = PictureSettle{};
+    if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return 0;
     if (!make_picture(recipe_from_settings(seed))) return 0;
     rgba_frame.assign(std::size_t{picture_side()} * picture_side() * 4, 0);
     return 1;
