@@ -24,7 +24,7 @@ g++ -std=c++20 -O2 -I"$root" web/wasm/exact_check.cpp build/native/libhuesift_en
 export NODE_PATH=/usr/share/nodejs
 for flavour in simd scalar; do
   flags=(-DHUESIFT_NO_SIMD)
-  [ $flavour = simd ] && flags=(-msimd128)
+  [ $flavour = simd ] && flags=(-msimd128 -msse2)
   em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/wasm/exact_check.cpp build/web-objects/$flavour/libengine.a \
     -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$programs/exact-$flavour.js"
 done
