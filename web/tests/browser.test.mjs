@@ -375,6 +375,24 @@ describe('saving', () => {
     });
 });
 
+describe('full screen', () => {
+    test('Full screen shows the picture alone, enlarged by a whole factor; the key leaves it', async () => {
+        const page = await openPage('?seed=4');
+        await waitForFrame(page);
+        await page.getByRole('button', { name: 'Full screen' }).click();
+        await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', null, { timeout: PATIENCE });
+        await page.waitForFunction(() => {
+            const shown = document.getElementById('picture').getBoundingClientRect().width;
+            return shown >= 256 && shown % 256 === 0 && shown + 256 > Math.min(innerWidth, innerHeight);
+        }, null, { timeout: PATIENCE });
+        assert.equal(await page.locator('#picture').evaluate((canvas) => getComputedStyle(canvas).imageRendering),
+            'pixelated');
+        await page.keyboard.press('f');
+        await page.waitForFunction(() => document.fullscreenElement === null, null, { timeout: PATIENCE });
+        await page.context().close();
+    });
+});
+
 describe('a phone', () => {
     test('a 375 x 667 touch screen shows the whole picture and every button, and Start answers a tap', async () => {
         const page = await openPage('?size=512&seed=1', {
