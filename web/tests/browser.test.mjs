@@ -352,11 +352,19 @@ describe('saving', () => {
         const args = ['--shape', 'circle', '--size', '256', '--red', 'down', '--seed', '11', '--iterations', '300000'];
         const page = await openPage('?shape=circle&size=256&red=down&seed=11&iterations=300000&speed=4');
         await waitForFrame(page, { equals: 300000 });
+        await page.evaluate(() => {
+            window.progressSeen = [];
+            const bar = document.getElementById('notice-progress');
+            new MutationObserver(() => bar.hidden || window.progressSeen.push(bar.value)).observe(bar, {
+                attributes: true,
+            });
+        });
         const [download] = await Promise.all([
             page.waitForEvent('download', { timeout: PATIENCE }),
             page.getByRole('button', { name: 'Save loop GIF' }).click(),
         ]);
-        await page.locator('#notice-progress').waitFor({ state: 'attached' });
+        const progress = await page.evaluate(() => window.progressSeen);
+        assert.ok(progress.length >= 10 && progress.at(-1) === 90, `progress shown: ${progress.join(' ')}`);
         const ours = new omggif.GifReader(readFileSync(await download.path()));
         const theirs = new omggif.GifReader(render([...args, '--speed', '4'], '--loop-gif'));
         assert.equal(ours.numFrames(), 90);
