@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 #include "engine/draw_stream.h"
 #include "engine/image.h"
@@ -19,7 +20,8 @@
 // redraws; the stop flag is read before each group and before each block is
 // resolved: where some pass has no pair of surface pixels its redraws never
 // end, and only the read per block lets that worker stop. A stop always falls
-// between two iterations. Draws resolved for iterations that never ran are
+// between two iterations, and a stop made during a repaint right after the
+// iteration that repainted. Draws resolved for iterations that never ran are
 // given back to the generator when the loop ends.
 
 namespace {
@@ -28,9 +30,10 @@ constexpr std::uint32_t SMALL = 256;
 constexpr std::uint32_t BIG = RETRY_WIDTH;
 constexpr std::uint32_t PASS_COUNT = 3;
 
-// Iterations run since the last reset; one writer at a time (the running
-// entry), so a relaxed load and store add to it without a locked update.
-std::atomic<std::uint64_t> iterations_run{0};
+// Iterations run by any entry since the last reset. Only the thread that
+// sorts writes it, so a relaxed load and store add to it without a
+// read-modify-write.
+std::atomic<std::uint64_t> sorted_iteration_count{0};
 
 // Orders the pair of words at `upper_word` and `upper_word + OFFSET` in one
 // channel, without a branch, since the outcome is unpredictable. One word of
@@ -83,27 +86,32 @@ inline void run_passes(std::uint32_t* pixels, std::uint32_t red, std::uint32_t b
     order_pair<8, false, CHECK, DOWN + 1>(pixels + green - 1);
 }
 
-// Counts iterations toward the next repaint tick: the iteration that finds
-// its entry's counter at 0 ticks. The loops run iterations in groups that
-// never cross a tick.
+// Counts iterations toward the next repaint tick (the iteration that finds
+// its entry's counter at 0 ticks) and into the progress count. The loops run
+// iterations in groups that never cross a tick.
 struct Pacing {
     std::uint16_t first_counter;
     std::uint32_t until_tick;
     explicit Pacing(SortEntryIndex entry)
         : first_counter(run_state.iteration_counter[entry]),
           until_tick(static_cast<std::uint16_t>(0u - first_counter)) {}
-    // Ticks when the next iteration is the one that finds the counter at 0;
-    // gives how many iterations may run before the next tick (at least one).
-    std::uint32_t room() {
-        if (until_tick == 0) {
-            refresh_tick();
-            until_tick = 1u << 16;
-        }
-        return until_tick;
+    // Opens the next group of iterations: ticks (and so perhaps repaints)
+    // when the group's first iteration is the one that finds the counter at
+    // 0, and gives how many iterations the group may run (at least one).
+    // The iteration that ticked is a group of its own: a stop made during
+    // its repaint ends the worker right after it, since `running` is read
+    // before every group.
+    std::uint32_t tick_and_room() {
+        if (until_tick != 0) return until_tick;
+        refresh_tick();
+        until_tick = 1u << 16;
+        return 1;
     }
+    // Counts a group that ran.
     void ran(std::uint32_t iterations) {
         until_tick -= iterations;
-        iterations_run.store(iterations_run.load(std::memory_order_relaxed) + iterations, std::memory_order_relaxed);
+        sorted_iteration_count.store(sorted_iteration_count.load(std::memory_order_relaxed) + iterations,
+                                     std::memory_order_relaxed);
     }
     std::uint16_t counter_after(std::uint32_t iterations) const {
         return static_cast<std::uint16_t>(first_counter + iterations);
@@ -122,7 +130,7 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     constexpr std::uint32_t W = SMALL;
     static_assert(W * (W - 1) == DRAW_BOUND_SMALL);
     std::uint32_t* const pixels = image_buffer.pixels;
-    auto* stream = new DrawStream;  // some 7 KB: kept off the thread's stack
+    const std::unique_ptr<DrawStream> stream(new DrawStream);  // some 7 KB: kept off the thread's stack
     open_draw_stream(*stream);
     std::uint32_t positions[RANDOM_STATE_WORDS];
     auto fill_positions = [&](std::uint32_t first) {
@@ -145,7 +153,7 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
     while (BOUNDED ? done < limit : keep_running()) {
         // A group of plain iterations, up to the block's end, the next tick
         // or the limit, or an iteration that must redraw.
-        std::uint32_t room = std::min(pacing.room(), (RANDOM_STATE_WORDS - k) / PASS_COUNT);
+        std::uint32_t room = std::min(pacing.tick_and_room(), (RANDOM_STATE_WORDS - k) / PASS_COUNT);
         if (BOUNDED) room = std::min(room, limit - done);
         std::uint32_t ran = 0;
         for (const std::uint32_t* words = positions + k; ran < room; ++ran, words += PASS_COUNT) {
@@ -173,7 +181,6 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
 
     run_state.iteration_counter[entry] = pacing.counter_after(done);
     close_draw_stream(*stream, DrawCursor{stream->block, k});
-    delete stream;
 }
 
 // Retry variant: the first stage resolves a block of draws at a time into
@@ -182,11 +189,12 @@ void skip_loop(SortEntryIndex entry, std::uint32_t limit) {
 template <bool RED_DOWN, bool BOUNDED>
 void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
     std::uint32_t* const pixels = image_buffer.pixels;
-    auto* draws = new RetryDraws;  // over 10 KB: kept off the thread's stack
+    const std::unique_ptr<RetryDraws> draws(new RetryDraws);  // over 10 KB: kept off the thread's stack
     open_retry_draws(*draws, pixels);
     DrawCursor completed{0, draws->stream.first_index};  // the generator after the last iteration run
     std::uint32_t next = 0;                              // the first ready iteration not yet run
-    auto settle = [&] {
+    // Moves `completed` past the last ready iteration that ran.
+    auto record_completed = [&] {
         if (next > 0) completed = DrawCursor{draws->stream.block, draws->ready[next - 1].end_index};
     };
 
@@ -194,13 +202,13 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
     std::uint32_t done = 0;  // wraps in a worker, which needs only its count modulo 65,536
     while (BOUNDED ? done < limit : keep_running()) {
         if (next == draws->ready_count) {
-            settle();
+            record_completed();
             resolve_next_block(*draws, completed.block);
             next = 0;
             continue;
         }
         // The ready iterations in one group, up to the next tick or the limit.
-        std::uint32_t room = std::min(pacing.room(), draws->ready_count - next);
+        std::uint32_t room = std::min(pacing.tick_and_room(), draws->ready_count - next);
         if (BOUNDED) room = std::min(room, limit - done);
         for (const KeptIteration* iteration = draws->ready + next; iteration != draws->ready + next + room;
              ++iteration) {
@@ -210,11 +218,10 @@ void retry_loop(SortEntryIndex entry, std::uint32_t limit) {
         done += room;
         pacing.ran(room);
     }
-    settle();
+    record_completed();
 
     run_state.iteration_counter[entry] = pacing.counter_after(done);
     close_draw_stream(draws->stream, completed);
-    delete draws;
 }
 
 template <bool BOUNDED>
@@ -253,9 +260,9 @@ WorkerEntry choose_sort_entry(std::int32_t image_size, std::int32_t red_directio
     return ENTRIES[choose_sort_entry_index(image_size, red_direction)];
 }
 
-std::uint64_t sorted_iterations() { return iterations_run.load(std::memory_order_relaxed); }
+std::uint64_t sorted_iterations() { return sorted_iteration_count.load(std::memory_order_relaxed); }
 
-void reset_sorted_iterations() { iterations_run.store(0, std::memory_order_relaxed); }
+void reset_sorted_iterations() { sorted_iteration_count.store(0, std::memory_order_relaxed); }
 
 void run_sort_iterations(SortEntryIndex entry, std::uint64_t iterations) {
     // The loops count in 32 bits, which a 32-bit build does in one register;

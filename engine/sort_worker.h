@@ -1,5 +1,6 @@
 // The sort: the four worker entries (skip variant for 256 images, retry
-// variant for 512 images, red up and red down) and their pacing of repaints.
+// variant for 512 images, red up and red down), their pacing of repaints and
+// the count of iterations they have run.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,9 @@ SortEntryIndex choose_sort_entry_index(std::int32_t image_size, std::int32_t red
 // tests and benchmarks.
 void run_sort_iterations(SortEntryIndex index, std::uint64_t iterations);
 
-// The iterations run by every entry, on a worker or the calling thread,
-// since the last reset; a running worker adds to it once per group of
-// iterations. Any thread may read it.
+// The iterations run by any entry (a worker or run_sort_iterations) since the
+// last reset. Counted once per group of iterations by the thread that sorts;
+// any thread may read it, and reads a count that only grows until the reset.
 std::uint64_t sorted_iterations();
+// Sets the count to 0. Only while nothing sorts.
 void reset_sorted_iterations();

@@ -39,6 +39,8 @@ bool write_loop_gif(std::FILE* stream, const std::uint32_t* pixels, const std::u
     std::vector<std::uint32_t> words(pixels, pixels + count);
     std::vector<std::uint32_t> table(palette_table, palette_table + PALETTE_SIZE);
     tag_pixels(table.data(), words.data(), count);
+    // All memory is taken before the GIF is begun, which needs ending.
+    std::vector<std::uint8_t> indices(count);
 
     GifFile* gif = begin_gif(stream, side, side, gif_table_of(table.data()), error);
     if (!gif) return false;
@@ -47,7 +49,6 @@ bool write_loop_gif(std::FILE* stream, const std::uint32_t* pixels, const std::u
         if (step > 0) rotate_palette(table.data(), words.data(), count);
         // A step keeps every pixel's tag and moves the colours through the
         // palette, so each frame is the tags with the palette of that step.
-        std::vector<std::uint8_t> indices(count);
         std::transform(words.begin(), words.end(), indices.begin(), index_of_tag);
         const GifColourTable colours = gif_table_of(table.data());
         ok = add_gif_frame(gif, indices.data(), delay, &colours, error);

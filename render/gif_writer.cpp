@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/image.h"
@@ -11,6 +12,9 @@ struct GifFile {
     std::FILE* stream = nullptr;
     int width = 0;
     int height = 0;
+    // giflib's line writer takes a mutable row, so each row is copied here;
+    // made once, so that adding a frame needs no memory of ours.
+    std::vector<GifByteType> row;
 };
 
 namespace {
@@ -58,7 +62,7 @@ GifColourTable gif_table_of(const std::uint32_t* palette_table) {
 }
 
 GifFile* begin_gif(std::FILE* stream, int width, int height, const GifColourTable& global, std::string& error) {
-    auto* gif = new GifFile{nullptr, stream, width, height};
+    auto* gif = new GifFile{nullptr, stream, width, height, std::vector<GifByteType>(static_cast<std::size_t>(width))};
     int code = 0;
     gif->file = EGifOpen(gif, write_to_stream, &code);
     if (!gif->file) {
@@ -94,12 +98,10 @@ bool add_gif_frame(GifFile* gif, const std::uint8_t* indices, int delay, const G
         (!local || map) &&
         EGifPutExtension(gif->file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(control_size), control_bytes) == GIF_OK &&
         EGifPutImageDesc(gif->file, 0, 0, gif->width, gif->height, false, map) == GIF_OK;
-    // giflib's line writer takes a mutable row; it does not change it.
-    std::vector<GifByteType> row(static_cast<std::size_t>(gif->width));
     for (int y = 0; ok && y < gif->height; ++y) {
         const std::uint8_t* source = indices + static_cast<std::size_t>(y) * gif->width;
-        row.assign(source, source + gif->width);
-        ok = EGifPutLine(gif->file, row.data(), gif->width) == GIF_OK;
+        std::copy(source, source + gif->width, gif->row.begin());
+        ok = EGifPutLine(gif->file, gif->row.data(), gif->width) == GIF_OK;
     }
     GifFreeMapObject(map);
     if (!ok) error = (local && !map) ? "out of memory" : gif_failure(gif->file->Error);

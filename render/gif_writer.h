@@ -27,7 +27,8 @@ struct GifFile;  // giflib's stream, kept out of this header
 GifFile* begin_gif(std::FILE* stream, int width, int height, const GifColourTable& global, std::string& error);
 
 // Adds a full frame of width x height indices shown for `delay` hundredths
-// of a second; with `local` the frame carries its own colour table.
+// of a second; with `local` the frame carries its own colour table. Throws
+// nothing: running out of memory is a failure with `error` set.
 bool add_gif_frame(GifFile* gif, const std::uint8_t* indices, int delay, const GifColourTable* local,
                    std::string& error);
 

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -56,6 +59,20 @@ bool targets_writable(const RenderOptions& options) {
     return all;
 }
 
+// Two outputs written to one file would leave only the last; the command
+// line is wrong however differently the two names are spelt.
+bool targets_distinct(const RenderOptions& options) {
+    const std::vector<std::string> targets = requested_targets(options);
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        for (std::size_t j = i + 1; j < targets.size(); ++j)
+            if (same_output_target(targets[i], targets[j])) {
+                std::fprintf(stderr, "huesift-render: %s and %s name the same file\n", targets[i].c_str(),
+                             targets[j].c_str());
+                return false;
+            }
+    return true;
+}
+
 // Writes one output and tells the user how it went; false on failure.
 bool write_output(const Run& run, const std::string& target,
                   const std::function<bool(std::FILE* stream, std::string& error)>& write) {
@@ -98,8 +115,8 @@ bool write_curve_output(const Run& run) {
 // The frames come from a second run of the same seed, now that the run's
 // length is known; it must end on the very picture the first run made.
 bool write_sort_output(const Run& run) {
-    const std::vector<std::uint32_t> final_picture(render_pixels(), render_pixels() + render_pixel_count());
     return write_output(run, run.options.sort_gif, [&](std::FILE* stream, std::string& error) {
+        const std::vector<std::uint32_t> final_picture(render_pixels(), render_pixels() + render_pixel_count());
         if (!open_render_image(run.options, run.recipe.seed)) {
             error = "the image could not be made again";
             return false;
@@ -107,11 +124,16 @@ bool write_sort_output(const Run& run) {
         GifFile* gif = begin_gif(stream, run.options.size, run.options.size, gif_table_of(render_palette()), error);
         if (!gif) return false;
         int frame = 0;
-        replay_render_sort(run.outcome.iterations, run.options.frames, [&](const std::uint32_t* pixels) {
-            const int delay = ++frame == run.options.frames ? SORT_LAST_FRAME_DELAY : SORT_FRAME_DELAY;
-            return add_gif_frame(gif, palette_indices(pixels, render_palette(), render_pixel_count()).data(), delay,
-                                 nullptr, error);
-        });
+        try {
+            replay_render_sort(run.outcome.iterations, run.options.frames, [&](const std::uint32_t* pixels) {
+                const int delay = ++frame == run.options.frames ? SORT_LAST_FRAME_DELAY : SORT_FRAME_DELAY;
+                return add_gif_frame(gif, palette_indices(pixels, render_palette(), render_pixel_count()).data(), delay,
+                                     nullptr, error);
+            });
+        } catch (const std::bad_alloc&) {
+            end_gif(gif, error);
+            throw;
+        }
         const bool ended = end_gif(gif, error);
         if (frame == run.options.frames && !std::equal(final_picture.begin(), final_picture.end(), render_pixels())) {
             error = "the replayed sort did not end on the same picture";
@@ -121,12 +143,53 @@ bool write_sort_output(const Run& run) {
     });
 }
 
-void print_summary(const Run& run, double seconds) {
+// Prints the line that repeats the run; 0, or the error number when standard
+// output would not take it (a closed pipe, a full disk).
+int print_summary(const Run& run, double seconds) {
     const char* how = !run.options.until_settled ? ""
                       : run.outcome.settled      ? " (settled)"
                                                  : " (cap reached, not settled)";
-    std::printf("%s%s in %.2f s\n", recipe_command(run.recipe).c_str(), how, seconds);
-    std::fflush(stdout);
+    errno = 0;
+    const bool printed = std::printf("%s%s in %.2f s\n", recipe_command(run.recipe).c_str(), how, seconds) >= 0 &&
+                         std::fflush(stdout) == 0;
+    return printed ? 0 : (errno != 0 ? errno : EIO);
+}
+
+// The sort and the outputs, once the command line and the targets are known
+// to be good.
+int render(Run& run) {
+    const RenderOptions& options = run.options;
+    // As the window program's Start: the calendar time in seconds.
+    const std::uint32_t seed = options.seed_given ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
+    run.recipe = {options.surface, options.size, options.red_direction, seed, 0};
+    if (!options.quiet) std::fprintf(stderr, "seed %u\n", seed);
+    if (!open_render_image(options, seed)) {
+        std::fprintf(stderr, "huesift-render: the image could not be made (out of memory)\n");
+        return EXIT_WRITE_FAILED;
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const std::uint64_t goal = options.until_settled ? settle_iteration_cap(render_pixel_count()) : options.iterations;
+    Progress progress = start_progress(!options.quiet, goal, options.until_settled);
+    run.outcome = run_render_sort(options, [&](const CurvePoint& point) { show_progress(progress, point); });
+    end_progress(progress);
+    run.recipe.iterations = run.outcome.iterations;
+    const int summary_fault = print_summary(run, seconds_since(start));
+
+    // The picture first: a later output's failure must not cost it. The
+    // files are the point of the run, so a summary that could not be
+    // printed is reported only after them.
+    bool all_written = true;
+    if (!options.png.empty()) all_written &= write_png_output(run);
+    if (!options.loop_gif.empty()) all_written &= write_loop_output(run);
+    if (!options.curve.empty()) all_written &= write_curve_output(run);
+    if (!options.sort_gif.empty()) all_written &= write_sort_output(run);
+    if (summary_fault != 0) {
+        std::fprintf(stderr, "huesift-render: the summary could not be printed on standard output: %s\n",
+                     std::strerror(summary_fault));
+        all_written = false;
+    }
+    return all_written ? 0 : EXIT_WRITE_FAILED;
 }
 
 }  // namespace
@@ -147,34 +210,16 @@ int main(int argc, char** argv) {
         case PARSE_RUN:
             break;
     }
-    const RenderOptions& options = run.options;
-    if (!targets_writable(options)) return EXIT_WRITE_FAILED;
-    remove_temporary_file_on_interrupt();
-
-    // As the window program's Start: the calendar time in seconds.
-    const std::uint32_t seed = options.seed_given ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
-    run.recipe = {options.surface, options.size, options.red_direction, seed, 0};
-    if (!options.quiet) std::fprintf(stderr, "seed %u\n", seed);
-    if (!open_render_image(options, seed)) {
-        std::fprintf(stderr, "huesift-render: the image could not be made (out of memory)\n");
-        close_render_image();
-        return EXIT_WRITE_FAILED;
+    if (!targets_writable(run.options)) return EXIT_WRITE_FAILED;
+    if (!targets_distinct(run.options)) return EXIT_BAD_USAGE;
+    set_up_output_signals();
+    int exit_code = EXIT_WRITE_FAILED;
+    try {
+        exit_code = render(run);
+    } catch (const std::bad_alloc&) {
+        // Each output catches its own; this is the sort or the summary.
+        std::fprintf(stderr, "huesift-render: out of memory\n");
     }
-
-    const auto start = std::chrono::steady_clock::now();
-    const std::uint64_t goal = options.until_settled ? settle_iteration_cap(render_pixel_count()) : options.iterations;
-    Progress progress = start_progress(!options.quiet, goal, options.until_settled);
-    run.outcome = run_render_sort(options, [&](const CurvePoint& point) { show_progress(progress, point); });
-    end_progress(progress);
-    run.recipe.iterations = run.outcome.iterations;
-    print_summary(run, seconds_since(start));
-
-    // The picture first: a later output's failure must not cost it.
-    bool all_written = true;
-    if (!options.png.empty()) all_written &= write_png_output(run);
-    if (!options.loop_gif.empty()) all_written &= write_loop_output(run);
-    if (!options.curve.empty()) all_written &= write_curve_output(run);
-    if (!options.sort_gif.empty()) all_written &= write_sort_output(run);
     close_render_image();
-    return all_written ? 0 : EXIT_WRITE_FAILED;
+    return exit_code;
 }

@@ -1,104 +1,144 @@
 #include "render/options.h"
 
-#include <charconv>
+#include <algorithm>
+#include <span>
 #include <string_view>
+
+#include "render/shown_text.h"
 
 namespace {
 
-struct NamedCode {
-    const char* name;
-    std::int32_t code;
+// What parsing has gathered beyond the options themselves.
+struct Parse {
+    RenderOptions& options;
+    bool iterations_given = false;
+    bool settle_given = false;
+    ParseOutcome early_end = PARSE_RUN;  // --help and --version end parsing at once
 };
-constexpr NamedCode SURFACES[] = {{"square", SURFACE_SQUARE},
-                                  {"circle", SURFACE_CIRCLE},
-                                  {"torus", SURFACE_TORUS},
-                                  {"triangle", SURFACE_TRIANGLE},
-                                  {"inverted-triangle", SURFACE_TRIANGLE_INVERTED}};
-constexpr NamedCode RED_DIRECTIONS[] = {{"up", RED_UP}, {"down", RED_DOWN}};
-constexpr std::uint64_t MAX_ITERATIONS = 1'000'000'000'000ull;
 
-constexpr const char* USAGE =
-    "usage: huesift-render [options]\n"
-    "Sorts a Huesift image without a window and saves what it made.\n"
-    "  --shape square|circle|torus|triangle|inverted-triangle   (default circle)\n"
-    "  --size 256|512              image side in pixels (default 256)\n"
-    "  --red up|down               direction of the red sort (default up)\n"
-    "  --seed N                    0 to 4294967295; without it the clock's seconds\n"
-    "  --iterations N              sort exactly N iterations, or\n"
-    "  --until-settled             sort until the disorder stops falling (default)\n"
-    "  --png FILE                  the final picture, with its recipe in the file\n"
-    "  --sort-gif FILE --frames N  N frames (2 to 1000) of the sort, noise to end\n"
-    "  --loop-gif FILE             the final picture's 90-step palette rotation, looping\n"
-    "  --curve FILE.csv            disorder per channel against iterations\n"
-    "  --speed 1..5                rotation speed of the loop GIF (default 1, fastest)\n"
-    "  --force                     overwrite existing files\n"
-    "  --quiet                     no progress bar and no notes on standard error\n"
-    "  --help, --version\n";
+using TakeValue = bool (*)(std::string_view value, Parse& parse);
 
-bool parse_unsigned(std::string_view text, std::uint64_t max, std::uint64_t& value) {
-    if (text.empty() || text.size() > 20) return false;
-    const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return fault == std::errc() && end == text.data() + text.size() && value <= max;
-}
+// One option: its name, the value it takes as the usage shows it (nullptr
+// for a switch, or made from `choices`), its help line and how its value is
+// taken (false when the value is not one it accepts). An option with
+// choices shows which of them is the default.
+struct OptionRow {
+    const char* name;
+    const char* value;
+    std::span<const NamedCode> choices;
+    std::int32_t default_code;
+    const char* help;
+    TakeValue take;
+};
 
-bool find_code(const NamedCode* table, std::size_t count, std::string_view name, std::int32_t& code) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (name == table[i].name) {
-            code = table[i].code;
-            return true;
-        }
-    return false;
-}
-
-// Takes one option's value into `options`; false (with `error` set) when
-// the value is not one the option accepts.
-bool take_value(std::string_view option, std::string_view value, RenderOptions& options, std::string& error) {
+template <typename Number>
+bool number_between(std::string_view text, std::uint64_t least, std::uint64_t most, Number& field) {
     std::uint64_t number = 0;
-    bool ok = true;
-    if (option == "--shape") {
-        ok = find_code(SURFACES, std::size(SURFACES), value, options.surface);
-    } else if (option == "--size") {
-        ok = (value == "256" || value == "512") && parse_unsigned(value, 512, number);
-        options.size = static_cast<std::int32_t>(number);
-    } else if (option == "--red") {
-        ok = find_code(RED_DIRECTIONS, std::size(RED_DIRECTIONS), value, options.red_direction);
-    } else if (option == "--seed") {
-        ok = parse_unsigned(value, UINT32_MAX, number);
-        options.seed = static_cast<std::uint32_t>(number);
-        options.seed_given = true;
-    } else if (option == "--iterations") {
-        ok = parse_unsigned(value, MAX_ITERATIONS, number);
-        options.iterations = number;
-    } else if (option == "--frames") {
-        ok = parse_unsigned(value, MAX_GIF_FRAMES, number) && number >= 2;
-        options.frames = static_cast<int>(number);
-    } else if (option == "--speed") {
-        ok = parse_unsigned(value, SPEED_COUNT, number) && number >= 1;
-        options.speed = static_cast<int>(number);
-    } else if (option == "--png" || option == "--sort-gif" || option == "--loop-gif" || option == "--curve") {
-        std::string& target = option == "--png"        ? options.png
-                              : option == "--sort-gif" ? options.sort_gif
-                              : option == "--loop-gif" ? options.loop_gif
-                                                       : options.curve;
-        ok = !value.empty();
-        target = value;
-    }
-    if (!ok) error = "bad value for " + std::string(option) + ": '" + std::string(value) + "'";
-    return ok;
+    if (!parse_setting_number(text, most, number) || number < least) return false;
+    field = static_cast<Number>(number);
+    return true;
 }
 
-bool takes_value(std::string_view option) {
-    constexpr std::string_view WITH_VALUE[] = {"--shape",      "--size",  "--red",      "--seed",
-                                               "--iterations", "--png",   "--sort-gif", "--frames",
-                                               "--loop-gif",   "--curve", "--speed"};
-    for (std::string_view known : WITH_VALUE)
-        if (option == known) return true;
-    return false;
+bool file_name(std::string_view text, std::string& field) {
+    field = text;
+    return !text.empty();
+}
+
+constexpr std::span<const NamedCode> NO_CHOICES;
+
+// The help lines below spell out these limits.
+static_assert(MIN_GIF_FRAMES == 2 && MAX_GIF_FRAMES == 1000 && ROTATION_SPEED_COUNT == 5 &&
+              DEFAULT_ROTATION_SPEED == 1);
+
+const OptionRow OPTIONS[] = {
+    {"--shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the image",
+     [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.surface); }},
+    {"--size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
+     [](std::string_view v, Parse& p) { return image_size_from_name(v, p.options.size); }},
+    {"--red", nullptr, RED_DIRECTION_NAMES, DEFAULT_RED_DIRECTION, "direction of the red sort",
+     [](std::string_view v, Parse& p) { return red_direction_from_name(v, p.options.red_direction); }},
+    {"--seed", "N", NO_CHOICES, 0, "0 to 4294967295; without it the clock's seconds",
+     [](std::string_view v, Parse& p) {
+         p.options.seed_given = true;
+         return number_between(v, 0, UINT32_MAX, p.options.seed);
+     }},
+    {"--iterations", "N", NO_CHOICES, 0, "sort exactly N iterations, or",
+     [](std::string_view v, Parse& p) {
+         p.iterations_given = true;
+         return number_between(v, 0, MAX_RECIPE_ITERATIONS, p.options.iterations);
+     }},
+    {"--until-settled", nullptr, NO_CHOICES, 0, "sort until the disorder stops falling (default)",
+     [](std::string_view, Parse& p) { return p.settle_given = true; }},
+    {"--png", "FILE", NO_CHOICES, 0, "the final picture, with its recipe in the file",
+     [](std::string_view v, Parse& p) { return file_name(v, p.options.png); }},
+    {"--sort-gif", "FILE", NO_CHOICES, 0, "the sort, noise to end, in the frames --frames asks for",
+     [](std::string_view v, Parse& p) { return file_name(v, p.options.sort_gif); }},
+    {"--frames", "N", NO_CHOICES, 0, "frames of the sort GIF, 2 to 1000",
+     [](std::string_view v, Parse& p) { return number_between(v, MIN_GIF_FRAMES, MAX_GIF_FRAMES, p.options.frames); }},
+    {"--loop-gif", "FILE", NO_CHOICES, 0, "the final picture's 90-step palette rotation, looping",
+     [](std::string_view v, Parse& p) { return file_name(v, p.options.loop_gif); }},
+    {"--curve", "FILE.csv", NO_CHOICES, 0, "disorder per channel against iterations",
+     [](std::string_view v, Parse& p) { return file_name(v, p.options.curve); }},
+    {"--speed", "1..5", NO_CHOICES, 0, "rotation speed of the loop GIF (default 1, fastest)",
+     [](std::string_view v, Parse& p) { return number_between(v, 1, ROTATION_SPEED_COUNT, p.options.speed); }},
+    {"--force", nullptr, NO_CHOICES, 0,
+     "replace existing regular files (a link is replaced, not followed); folders, FIFOs and devices are refused",
+     [](std::string_view, Parse& p) { return p.options.force = true; }},
+    {"--quiet", nullptr, NO_CHOICES, 0, "no progress bar and no notes on standard error",
+     [](std::string_view, Parse& p) { return p.options.quiet = true; }},
+    {"--help", nullptr, NO_CHOICES, 0, "this text, on standard output",
+     [](std::string_view, Parse& p) {
+         p.early_end = PARSE_HELP;
+         return true;
+     }},
+    {"--version", nullptr, NO_CHOICES, 0, "the program's name and version",
+     [](std::string_view, Parse& p) {
+         p.early_end = PARSE_VERSION;
+         return true;
+     }},
+};
+
+bool takes_value(const OptionRow& row) { return row.value || !row.choices.empty(); }
+
+const OptionRow* find_option(std::string_view name) {
+    for (const OptionRow& row : OPTIONS)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+// "--shape square|circle|..." or "--seed N": the left column of the usage.
+std::string option_with_value(const OptionRow& row) {
+    std::string text = row.name;
+    if (row.value) return text + " " + row.value;
+    for (std::size_t i = 0; i < row.choices.size(); ++i)
+        text += (i == 0 ? " " : "|") + std::string(row.choices[i].name);
+    return text;
+}
+
+std::string help_line(const OptionRow& row) {
+    std::string help = row.help;
+    for (const NamedCode& choice : row.choices)
+        if (choice.code == row.default_code) help += std::string(" (default ") + choice.name + ")";
+    return help;
+}
+
+std::string make_usage() {
+    constexpr std::size_t HELP_COLUMN = 30;
+    std::string usage =
+        "usage: huesift-render [options]\n"
+        "Sorts a Huesift image without a window and saves what it made.\n";
+    for (const OptionRow& row : OPTIONS) {
+        std::string line = "  " + option_with_value(row);
+        line.resize(std::max(line.size() + 2, HELP_COLUMN), ' ');
+        usage += line + help_line(row) + "\n";
+    }
+    return usage;
 }
 
 // Rules that join several options.
-bool check_combination(const RenderOptions& options, bool iterations_given, std::string& error) {
-    if (iterations_given && options.until_settled) {
+bool check_combination(const Parse& parse, std::string& error) {
+    const RenderOptions& options = parse.options;
+    if (parse.iterations_given && parse.settle_given) {
         error = "--iterations and --until-settled exclude each other";
     } else if (options.sort_gif.empty() != (options.frames == 0)) {
         error = "--sort-gif and --frames go together";
@@ -106,7 +146,8 @@ bool check_combination(const RenderOptions& options, bool iterations_given, std:
         const std::string* targets[] = {&options.png, &options.sort_gif, &options.loop_gif, &options.curve};
         for (int i = 0; i < 4; ++i)
             for (int j = i + 1; j < 4; ++j)
-                if (!targets[i]->empty() && *targets[i] == *targets[j]) error = "two outputs name " + *targets[i];
+                if (!targets[i]->empty() && *targets[i] == *targets[j])
+                    error = "two outputs name " + shown_text(*targets[i]);
     }
     return error.empty();
 }
@@ -114,43 +155,41 @@ bool check_combination(const RenderOptions& options, bool iterations_given, std:
 }  // namespace
 
 ParseOutcome parse_render_options(int argc, const char* const* argv, RenderOptions& options, std::string& error) {
-    bool iterations_given = false;
-    bool settle_given = false;
+    Parse parse{options};
     for (int i = 1; i < argc; ++i) {
-        std::string_view argument = argv[i];
-        std::string_view option = argument;
+        const std::string_view argument = argv[i];
+        std::string_view name = argument;
         std::string_view value;
         bool inline_value = false;
         if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
-            option = argument.substr(0, equals);
+            name = argument.substr(0, equals);
             value = argument.substr(equals + 1);
             inline_value = true;
         }
-        if (option == "--help" && !inline_value) return PARSE_HELP;
-        if (option == "--version" && !inline_value) return PARSE_VERSION;
-        if (!inline_value && (option == "--until-settled" || option == "--force" || option == "--quiet")) {
-            settle_given |= option == "--until-settled";
-            options.force |= option == "--force";
-            options.quiet |= option == "--quiet";
-            continue;
-        }
-        if (!takes_value(option)) {
-            error = "unknown option '" + std::string(argument) + "'";
+        const OptionRow* row = find_option(name);
+        if (!row || (inline_value && !takes_value(*row))) {
+            error = "unknown option " + shown_text(argument);
             return PARSE_ERROR;
         }
-        if (!inline_value) {
+        if (takes_value(*row) && !inline_value) {
             if (i + 1 >= argc) {
-                error = std::string(option) + " needs a value";
+                error = std::string(row->name) + " needs a value";
                 return PARSE_ERROR;
             }
             value = argv[++i];
         }
-        if (!take_value(option, value, options, error)) return PARSE_ERROR;
-        iterations_given |= option == "--iterations";
+        if (!row->take(value, parse)) {
+            error = "bad value for " + std::string(row->name) + ": " + shown_text(value);
+            return PARSE_ERROR;
+        }
+        if (parse.early_end != PARSE_RUN) return parse.early_end;
     }
-    options.until_settled = !iterations_given || settle_given;
-    if (!check_combination(options, iterations_given, error)) return PARSE_ERROR;
+    options.until_settled = !parse.iterations_given || parse.settle_given;
+    if (!check_combination(parse, error)) return PARSE_ERROR;
     return PARSE_RUN;
 }
 
-const char* render_usage() { return USAGE; }
+const char* render_usage() {
+    static const std::string usage = make_usage();
+    return usage.c_str();
+}

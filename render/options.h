@@ -1,5 +1,6 @@
-// The command line of huesift-render: its options, their defaults (those of
-// the window program), their parsing and the usage text.
+// The command line of huesift-render: its options, each defined once in a
+// table that both the parsing and the usage text walk; their defaults are
+// the window program's.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,13 @@
 #include "engine/run_state.h"
 
 inline constexpr const char* RENDER_VERSION = "huesift-render 1.00";
-inline constexpr int SPEED_COUNT = 5;
+inline constexpr int MIN_GIF_FRAMES = 2;
 inline constexpr int MAX_GIF_FRAMES = 1000;
 
 struct RenderOptions {
-    SurfaceKind surface = SURFACE_CIRCLE;
-    std::int32_t size = IMAGE_SIZE_SMALL;
-    std::int32_t red_direction = RED_UP;
+    SurfaceKind surface = DEFAULT_SURFACE;
+    std::int32_t size = DEFAULT_IMAGE_SIZE;
+    std::int32_t red_direction = DEFAULT_RED_DIRECTION;
     bool seed_given = false;
     std::uint32_t seed = 0;
     bool until_settled = true;  // the run's length unless --iterations is given
@@ -24,7 +25,7 @@ struct RenderOptions {
     int frames = 0;
     std::string loop_gif;
     std::string curve;
-    int speed = 1;  // the Options dialog's rotation speeds, 1 (fastest) to 5
+    int speed = DEFAULT_ROTATION_SPEED;  // the Options dialog's rotation speeds, 1 (fastest) to 5
     bool force = false;
     bool quiet = false;
 };
@@ -32,7 +33,7 @@ struct RenderOptions {
 enum ParseOutcome { PARSE_RUN, PARSE_HELP, PARSE_VERSION, PARSE_ERROR };
 
 // Fills `options` from the arguments; on PARSE_ERROR `error` is one line
-// saying what is wrong.
+// saying what is wrong, with any text of the user's shown escaped.
 ParseOutcome parse_render_options(int argc, const char* const* argv, RenderOptions& options, std::string& error);
 
 const char* render_usage();

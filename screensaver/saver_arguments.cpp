@@ -13,18 +13,22 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+// Window handles are 32-bit numbers in 32-bit and 64-bit programs alike (a
+// 64-bit program reads only the low half, so a larger number would name
+// whatever window its low half names).
+constexpr std::uint64_t LARGEST_WINDOW_HANDLE = 0xFFFFFFFFu;
+
 // A window handle as Windows writes it: decimal digits only. Rejects empty
-// text and values that do not fit a handle.
+// text and values that do not fit a window handle.
 bool parse_handle(std::string_view text, std::uintptr_t& value) {
     if (text.empty()) return false;
-    std::uintptr_t result = 0;
+    std::uint64_t result = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
-        const std::uintptr_t digit = static_cast<std::uintptr_t>(c - '0');
-        if (result > (UINTPTR_MAX - digit) / 10) return false;
-        result = result * 10 + digit;
+        result = result * 10 + static_cast<std::uint64_t>(c - '0');
+        if (result > LARGEST_WINDOW_HANDLE) return false;
     }
-    value = result;
+    value = static_cast<std::uintptr_t>(result);
     return true;
 }
 

@@ -14,5 +14,6 @@ struct SaverCommand {
 
 // Reads the arguments after the program's name: "/s", "/p 1234", "/p:1234",
 // "/c", "/c:1234" (either '/' or '-', any case); nothing at all means the
-// settings. Anything else, and "/p" without a non-zero handle, is invalid.
+// settings. Anything else, "/p" without a non-zero handle, and a number
+// above 32 bits, which no window handle is, are invalid.
 SaverCommand parse_saver_arguments(const char* arguments);

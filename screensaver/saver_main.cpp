@@ -37,12 +37,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         case SAVER_FULL_SCREEN:
             return run_show(instance, nullptr);
         case SAVER_PREVIEW:
-            if (!IsWindow(as_window(command.window))) return EXIT_BAD_ARGUMENTS;
+            // The desktop or a message-only window would give a window
+            // nobody sees the end of.
+            if (!usable_host_window(as_window(command.window))) return EXIT_BAD_ARGUMENTS;
             return run_show(instance, as_window(command.window));
         case SAVER_SETTINGS: {
-            // An owner that is no window is simply left out.
+            // An owner that is no usable window is simply left out.
             HWND owner = as_window(command.window);
-            return run_saver_settings(instance, IsWindow(owner) ? owner : nullptr);
+            return run_saver_settings(instance, usable_host_window(owner) ? owner : nullptr);
         }
         case SAVER_INVALID:
             break;

@@ -9,8 +9,11 @@ namespace {
 
 constexpr UINT_PTR CYCLE_TIMER = 1;
 constexpr int EXIT_MESSAGE_LOOP_FAILED = 1;
+// How often a preview looks for its host between messages.
+constexpr DWORD HOST_CHECK_MS = 100;
 
 struct WindowState {
+    HWND window = nullptr;  // the saver's own window, until it is destroyed
     bool full_screen = false;
     HWND parent = nullptr;
     bool pointer_known = false;
@@ -18,6 +21,15 @@ struct WindowState {
 };
 
 WindowState window_state;
+
+// The host's window and, when it is another program's, that process (open
+// for waiting only).
+struct HostWatch {
+    HWND window = nullptr;
+    HANDLE process = nullptr;
+};
+
+HostWatch host;
 
 void end_show(HWND window) {
     if (IsWindow(window)) DestroyWindow(window);
@@ -63,13 +75,21 @@ bool ends_on_input(HWND window, UINT message, LPARAM lparam) {
     }
 }
 
-void on_timer(HWND window) {
-    // The settings page may close without telling its child first.
-    if (window_state.parent && !IsWindow(window_state.parent)) {
-        end_show(window);
+void on_timer() { cycle_step(GetTickCount64()); }
+
+// Ends a preview whose host has gone. The system may have destroyed the
+// preview's window along with its parent without a WM_DESTROY here, and
+// with it the timer; then the show is ended and the loop told directly.
+void end_without_host() {
+    HWND window = window_state.window;
+    if (window && IsWindow(window)) {
+        DestroyWindow(window);
         return;
     }
-    cycle_step(GetTickCount64());
+    cycle_end();
+    window_state.window = nullptr;
+    install_platform(saver_platform(nullptr));
+    PostQuitMessage(0);
 }
 
 // The worker is stopped while the window still exists (a repaint it waits
@@ -77,6 +97,7 @@ void on_timer(HWND window) {
 void on_destroy(HWND window) {
     KillTimer(window, CYCLE_TIMER);
     cycle_end();
+    window_state.window = nullptr;
     install_platform(saver_platform(nullptr));
     PostQuitMessage(0);
 }
@@ -94,7 +115,7 @@ LRESULT CALLBACK saver_window_proc(HWND window, UINT message, WPARAM wparam, LPA
             SetCursor(nullptr);
             return TRUE;
         case WM_TIMER:
-            if (wparam == CYCLE_TIMER) on_timer(window);
+            if (wparam == CYCLE_TIMER) on_timer();
             return 0;
         case WM_DESTROY:
             on_destroy(window);
@@ -124,6 +145,7 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
     window_state = WindowState{};
     window_state.full_screen = preview_parent == nullptr;
     window_state.parent = preview_parent;
+    if (preview_parent) watch_host(preview_parent);
     HWND window = nullptr;
     if (preview_parent) {
         RECT client;
@@ -139,6 +161,7 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
                                  nullptr, instance, nullptr);
     }
     if (!window) return nullptr;
+    window_state.window = window;
     install_platform(saver_platform(window));
     if (window_state.full_screen) {
         ShowWindow(window, SW_SHOW);
@@ -155,12 +178,53 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
 
 int run_saver_loop() {
     MSG message = {};
-    BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+    for (;;) {
+        // A preview also wakes when its host's process ends, and at least
+        // every HOST_CHECK_MS to look for its parent window.
+        const DWORD handles = host.process ? 1 : 0;
+        const DWORD woke = MsgWaitForMultipleObjectsEx(
+            handles, &host.process, window_state.parent ? HOST_CHECK_MS : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_FAILED) break;
+        if (window_state.parent && !host_still_there()) end_without_host();
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                cycle_end();
+                stop_watching_host();
+                return static_cast<int>(message.wParam);
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
     cycle_end();
-    if (got < 0) return EXIT_MESSAGE_LOOP_FAILED;
-    return static_cast<int>(message.wParam);
+    stop_watching_host();
+    return EXIT_MESSAGE_LOOP_FAILED;
+}
+
+bool usable_host_window(HWND window) {
+    HWND desktop = GetDesktopWindow();
+    if (!window || window == desktop || !IsWindow(window)) return false;
+    // A message-only window hangs under the message root, not the desktop.
+    HWND top = GetAncestor(window, GA_ROOT);
+    return top && GetAncestor(top, GA_PARENT) == desktop;
+}
+
+void watch_host(HWND window) {
+    stop_watching_host();
+    host.window = window;
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    // Without the process handle the window alone is watched.
+    if (process_id != 0 && process_id != GetCurrentProcessId())
+        host.process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+}
+
+bool host_still_there() {
+    if (!host.window || !IsWindow(host.window)) return false;
+    return !host.process || WaitForSingleObject(host.process, 0) == WAIT_TIMEOUT;
+}
+
+void stop_watching_host() {
+    if (host.process) CloseHandle(host.process);
+    host = HostWatch{};
 }

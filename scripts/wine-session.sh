@@ -41,11 +41,15 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winedbg.exe=d;mscoree=d;mshtml=d}
 
 # Debian's `wine` and `wineboot` commands pick the 32-bit loader whenever it
 # is installed, even where it cannot run; this folder puts the chosen loader
-# and server first on PATH instead.
+# and server first on PATH instead. They are small scripts, not links: the
+# loader finds its preloader beside the name it was started by, so started
+# through a link named `wine` it fails with "could not exec the wine loader".
 shims=$root/build/wine-bin/$arch
 mkdir -p "$shims"
-ln -sf "$loader" "$shims/wine"
-ln -sf "$server" "$shims/wineserver"
+rm -f "$shims/wine" "$shims/wineserver"
+printf '#!/bin/sh\nexec %s "$@"\n' "$loader" >"$shims/wine"
+printf '#!/bin/sh\nexec %s "$@"\n' "$server" >"$shims/wineserver"
+chmod +x "$shims/wine" "$shims/wineserver"
 export PATH=$shims:$PATH
 
 if [ ! -f "$WINEPREFIX/.huesift-ready" ]; then

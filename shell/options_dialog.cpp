@@ -128,3 +128,13 @@ namespace {
 [[maybe_unused]] const bool options_registered = register_command(IDM_OPTIONS, on_options);
 
 }  // namespace
+
+std::vector<std::vector<int>> options_button_groups() {
+    const auto buttons_of = [](std::span<const CodeButton> table) {
+        std::vector<int> buttons;
+        for (const CodeButton& entry : table) buttons.push_back(entry.button);
+        return buttons;
+    };
+    return {buttons_of(SURFACE_BUTTONS), buttons_of(SPEED_BUTTONS), buttons_of(SIZE_BUTTONS),
+            buttons_of(REFRESH_BUTTONS), buttons_of(DIRECTION_BUTTONS)};
+}

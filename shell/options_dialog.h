@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 inline constexpr const char* RESTART_NOTICE_TEXT = "Click File menu/Start for changes to take effect.";
 inline constexpr const char* RESTART_NOTICE_CAPTION = "Changed parameter(s)...";
 
@@ -19,3 +21,7 @@ void options_init(HWND dialog);
 // Stores the checked button of each group as its setting, stopping the worker
 // and asking for a restart where a change needs one.
 void options_apply(HWND dialog);
+
+// The radio buttons of each of the five groups, as the dialog's tables list
+// them: what the checks of the dialog's template compare it with.
+std::vector<std::vector<int>> options_button_groups();

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/palette.h"
 #include "resources/resource_ids.h"
 #include "tests/e2e/expected_surface.h"
 #include "tools/driving/huesift_process.h"
@@ -20,8 +19,6 @@ namespace {
 
 std::string huesift_program;
 
-constexpr int SMALL = 256;
-constexpr int BIG = 512;
 // Fewer coloured pixels than the 512 circle has (about 205,900).
 constexpr int BIG_CIRCLE_MIN = 150000;
 constexpr const char* RESTART_NOTICE = "Click File menu/Start for changes to take effect.";
@@ -47,35 +44,12 @@ int misplaced_pixels(const Picture& picture, const std::vector<bool>& mask, int 
     return misplaced;
 }
 
-// The number of palette entries (1-89) by which every coloured pixel moved
-// on from `before` to `after`: 0 when none moved, -1 when pixels moved by
-// different steps, a black pixel took a colour or lost it, or a colour is
-// outside the palette.
-int uniform_palette_step(const Picture& before, const Picture& after) {
-    if (before.pixels.size() != after.pixels.size()) return -1;
-    int step = 0;
-    bool first = true;
-    for (std::size_t i = 0; i < before.pixels.size(); ++i) {
-        const bool black = before.pixels[i] == 0;
-        if (black != (after.pixels[i] == 0)) return -1;
-        if (black) continue;
-        const int from = palette_index_of(before.pixels[i]);
-        const int to = palette_index_of(after.pixels[i]);
-        if (from < 0 || to < 0) return -1;
-        const int moved = (to - from + PALETTE_SIZE) % PALETTE_SIZE;
-        if (!first && moved != step) return -1;
-        step = moved;
-        first = false;
-    }
-    return step;
-}
-
 class HuesiftEndToEnd : public ::testing::Test {
 protected:
     HuesiftProcess huesift;
 
     void SetUp() override { ASSERT_TRUE(start_huesift(huesift_program, huesift)) << huesift_program; }
-    void TearDown() override { close_huesift(huesift); }
+    void TearDown() override { close_process(huesift); }
 
     void command(WORD id) { PostMessageA(huesift.window, WM_COMMAND, id, 0); }
 
@@ -109,7 +83,9 @@ protected:
         wait_until([&] {
             Picture picture = capture_client(huesift.window);
             if (!shows_image(picture, side, min_coloured) || picture == previous) return false;
-            if (!previous.pixels.empty() && uniform_palette_step(previous, picture) > 0) stepped = picture;
+            if (!previous.pixels.empty() &&
+                palette_step_between(palette_indices(previous), palette_indices(picture)) > 0)
+                stepped = picture;
             previous = std::move(picture);
             return !stepped.pixels.empty();
         });
@@ -127,38 +103,39 @@ TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstSta
     EXPECT_EQ(outer.bottom - outer.top, 560);
 
     const Picture picture = wait_for_picture([](const Picture& p) { return !p.pixels.empty() && black_outside(p, 0); });
-    EXPECT_GE(picture.width, BIG);
-    EXPECT_GE(picture.height, BIG);
+    EXPECT_GE(picture.width, IMAGE_SIZE_BIG);
+    EXPECT_GE(picture.height, IMAGE_SIZE_BIG);
     EXPECT_TRUE(black_outside(picture, 0));
 }
 
 TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradients) {
-    const std::vector<bool> circle = fresh_surface_mask(SURFACE_CIRCLE, SMALL);
-    ASSERT_EQ(circle.size(), static_cast<std::size_t>(SMALL * SMALL));
+    const std::vector<bool> circle = fresh_surface_mask(SURFACE_CIRCLE, IMAGE_SIZE_SMALL);
+    ASSERT_EQ(circle.size(), static_cast<std::size_t>(IMAGE_SIZE_SMALL * IMAGE_SIZE_SMALL));
     const int circle_area = static_cast<int>(std::count(circle.begin(), circle.end(), true));
 
     // The first picture that is complete: a paint reaches the screen a
     // little after it is made.
     command(IDM_START);
-    const Picture first = wait_for_picture(
-        [&](const Picture& p) { return shows_image(p, SMALL, 1) && misplaced_pixels(p, circle, SMALL) == 0; });
-    ASSERT_TRUE(shows_image(first, SMALL, circle_area)) << "no complete picture after Start";
-    EXPECT_TRUE(black_outside(first, SMALL));
-    EXPECT_EQ(count_colours(first, SMALL).other, 0) << "colours that are not in the palette";
-    EXPECT_EQ(misplaced_pixels(first, circle, SMALL), 0) << "pixels off the circle's shape";
+    const Picture first = wait_for_picture([&](const Picture& p) {
+        return shows_image(p, IMAGE_SIZE_SMALL, 1) && misplaced_pixels(p, circle, IMAGE_SIZE_SMALL) == 0;
+    });
+    ASSERT_TRUE(shows_image(first, IMAGE_SIZE_SMALL, circle_area)) << "no complete picture after Start";
+    EXPECT_TRUE(black_outside(first, IMAGE_SIZE_SMALL));
+    EXPECT_EQ(count_colours(first, IMAGE_SIZE_SMALL).other, 0) << "colours that are not in the palette";
+    EXPECT_EQ(misplaced_pixels(first, circle, IMAGE_SIZE_SMALL), 0) << "pixels off the circle's shape";
 
     // Every new picture is measured until its disorder (the worst channel's
     // share of out-of-order pairs) has fallen to a quarter of the first
     // picture's; the sort comes to rest soon after, and the picture then
     // stays as it is.
-    const double first_disorder = worst_channel(picture_disorder(first, SMALL, RED_UP));
+    const double first_disorder = worst_channel(picture_disorder(first, IMAGE_SIZE_SMALL, RED_UP));
     std::vector<double> later;
     Picture previous = first;
     const Picture settled = wait_for_picture(
         [&](const Picture& p) {
-            if (!shows_image(p, SMALL, circle_area) || p == previous) return false;
+            if (!shows_image(p, IMAGE_SIZE_SMALL, circle_area) || p == previous) return false;
             previous = p;
-            later.push_back(worst_channel(picture_disorder(p, SMALL, RED_UP)));
+            later.push_back(worst_channel(picture_disorder(p, IMAGE_SIZE_SMALL, RED_UP)));
             return later.back() < first_disorder / 4;
         },
         SETTLE_BOUND_MS);
@@ -170,24 +147,24 @@ TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradient
     std::printf("\n");
     ASSERT_FALSE(later.empty());
     EXPECT_LT(later.back(), first_disorder / 4) << "the picture did not settle";
-    EXPECT_EQ(count_colours(settled, SMALL).other, 0);
-    EXPECT_TRUE(black_outside(settled, SMALL));
+    EXPECT_EQ(count_colours(settled, IMAGE_SIZE_SMALL).other, 0);
+    EXPECT_TRUE(black_outside(settled, IMAGE_SIZE_SMALL));
 }
 
 TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsTheBackgroundBlack) {
     command(IDM_START);
-    const Picture sorting = wait_for_picture([](const Picture& p) { return shows_image(p, SMALL, 40000); });
-    ASSERT_TRUE(shows_image(sorting, SMALL, 40000));
+    const Picture sorting = wait_for_picture([](const Picture& p) { return shows_image(p, IMAGE_SIZE_SMALL, 40000); });
+    ASSERT_TRUE(shows_image(sorting, IMAGE_SIZE_SMALL, 40000));
 
     // A sort exchanges pixels; only rotation moves every colour on alike.
     command(IDM_TOGGLE_ROTATION);
-    const Picture one = wait_for_rotation_step(SMALL, 40000);
+    const Picture one = wait_for_rotation_step(IMAGE_SIZE_SMALL, 40000);
     ASSERT_FALSE(one.pixels.empty()) << "no two pictures with every colour moved on alike";
-    const Picture two = wait_for_rotation_step(SMALL, 40000);
+    const Picture two = wait_for_rotation_step(IMAGE_SIZE_SMALL, 40000);
     ASSERT_FALSE(two.pixels.empty()) << "rotation did not go on";
     for (const Picture* picture : {&one, &two}) {
-        EXPECT_TRUE(black_outside(*picture, SMALL));
-        EXPECT_EQ(count_colours(*picture, SMALL).other, 0);
+        EXPECT_TRUE(black_outside(*picture, IMAGE_SIZE_SMALL));
+        EXPECT_EQ(count_colours(*picture, IMAGE_SIZE_SMALL).other, 0);
         // Rotation changes colours, never which pixels are coloured.
         int shape_changes = 0;
         for (std::size_t i = 0; i < picture->pixels.size(); ++i) {
@@ -200,17 +177,21 @@ TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsThe
 TEST_F(HuesiftEndToEnd, OptionsForABigSquareThenASmallOneReshapeTheNextStart) {
     EXPECT_EQ(set_options({IDC_SIZE_BIG, IDC_SURFACE_SQUARE}), RESTART_NOTICE);
     command(IDM_START);
-    const Picture big = wait_for_picture([](const Picture& p) { return shows_image(p, BIG, BIG * BIG); });
-    ASSERT_TRUE(shows_image(big, BIG, BIG * BIG)) << "the 512 square is not fully coloured";
-    EXPECT_TRUE(black_outside(big, BIG));
+    const Picture big = wait_for_picture(
+        [](const Picture& p) { return shows_image(p, IMAGE_SIZE_BIG, IMAGE_SIZE_BIG * IMAGE_SIZE_BIG); });
+    ASSERT_TRUE(shows_image(big, IMAGE_SIZE_BIG, IMAGE_SIZE_BIG * IMAGE_SIZE_BIG))
+        << "the 512 square is not fully coloured";
+    EXPECT_TRUE(black_outside(big, IMAGE_SIZE_BIG));
 
     // The next Start blackens the whole old 512 area before the 256 image.
     EXPECT_EQ(set_options({IDC_SIZE_SMALL}), RESTART_NOTICE);
     command(IDM_START);
-    const Picture small = wait_for_picture(
-        [](const Picture& p) { return shows_image(p, SMALL, SMALL * SMALL) && black_outside(p, SMALL); });
-    EXPECT_TRUE(shows_image(small, SMALL, SMALL * SMALL));
-    EXPECT_TRUE(black_outside(small, SMALL));
+    const Picture small = wait_for_picture([](const Picture& p) {
+        return shows_image(p, IMAGE_SIZE_SMALL, IMAGE_SIZE_SMALL * IMAGE_SIZE_SMALL) &&
+               black_outside(p, IMAGE_SIZE_SMALL);
+    });
+    EXPECT_TRUE(shows_image(small, IMAGE_SIZE_SMALL, IMAGE_SIZE_SMALL * IMAGE_SIZE_SMALL));
+    EXPECT_TRUE(black_outside(small, IMAGE_SIZE_SMALL));
 }
 
 // A worker stopped after its image is released would write into freed
@@ -225,7 +206,7 @@ class EndingWhileBusy : public HuesiftEndToEnd, public ::testing::WithParamInter
 TEST_P(EndingWhileBusy, ExitWhileSortingABigImageEndsTheProcessWithCodeZero) {
     ASSERT_EQ(set_options({IDC_SIZE_BIG}), RESTART_NOTICE);
     command(IDM_START);
-    ASSERT_TRUE(pictures_keep_changing(BIG, BIG_CIRCLE_MIN)) << "no sort running before Exit";
+    ASSERT_TRUE(pictures_keep_changing(IMAGE_SIZE_BIG, BIG_CIRCLE_MIN)) << "no sort running before Exit";
     command(IDM_EXIT);
     DWORD exit_code = 1;
     ASSERT_TRUE(wait_for_exit(huesift, exit_code));
@@ -235,9 +216,10 @@ TEST_P(EndingWhileBusy, ExitWhileSortingABigImageEndsTheProcessWithCodeZero) {
 TEST_P(EndingWhileBusy, CloseBoxWhileRotatingABigImageEndsTheProcessWithCodeZero) {
     ASSERT_EQ(set_options({IDC_SIZE_BIG}), RESTART_NOTICE);
     command(IDM_START);
-    ASSERT_TRUE(pictures_keep_changing(BIG, BIG_CIRCLE_MIN)) << "no sort running";
+    ASSERT_TRUE(pictures_keep_changing(IMAGE_SIZE_BIG, BIG_CIRCLE_MIN)) << "no sort running";
     command(IDM_TOGGLE_ROTATION);
-    ASSERT_FALSE(wait_for_rotation_step(BIG, BIG_CIRCLE_MIN).pixels.empty()) << "no rotation running before close";
+    ASSERT_FALSE(wait_for_rotation_step(IMAGE_SIZE_BIG, BIG_CIRCLE_MIN).pixels.empty())
+        << "no rotation running before close";
     PostMessageA(huesift.window, WM_SYSCOMMAND, SC_CLOSE, 0);
     DWORD exit_code = 1;
     ASSERT_TRUE(wait_for_exit(huesift, exit_code));

@@ -76,12 +76,24 @@ int reference_pick(std::uint32_t* counts, int n, std::uint32_t pixel_count) {
 }  // namespace
 
 TEST_F(PaletteTest, HoldsNinetyDistinctSaturatedColoursAroundTheWheel) {
-    const std::pair<int, std::uint32_t> landmarks[] = {
-        {0, 0xFF0000},  {1, 0xFF0100},  {2, 0xFF0200},  {3, 0xFF0400},  {14, 0xFFFE00}, {15, 0xFFFF00},
-        {16, 0xFEFF00}, {17, 0xFCFF00}, {28, 0x02FF00}, {29, 0x01FF00}, {30, 0x00FF00}, {31, 0x00FF01},
-        {44, 0x00FFFE}, {45, 0x00FFFF}, {46, 0x00FEFF}, {59, 0x0001FF}, {60, 0x0000FF}, {61, 0x0100FF},
-        {74, 0xFE00FF}, {75, 0xFF00FF}, {76, 0xFF00FE}, {77, 0xFF00FC}, {88, 0xFF0002}, {89, 0xFF0001}};
-    for (auto [index, colour] : landmarks) EXPECT_EQ(palette[index], colour) << "entry " << index;
+    // Every entry, written out: red to green, green to blue, blue to red,
+    // each 16 steps of the next primary rising (0, 1, 2, 4 ... 128, 192 ...
+    // 254, 255) and 14 of the previous one falling (254, 252 ... 2, 1).
+    constexpr std::uint32_t EXPECTED[PALETTE_SIZE] = {
+        0xFF0000, 0xFF0100, 0xFF0200, 0xFF0400, 0xFF0800, 0xFF1000, 0xFF2000, 0xFF4000, 0xFF8000, 0xFFC000,
+        0xFFE000, 0xFFF000, 0xFFF800, 0xFFFC00, 0xFFFE00, 0xFFFF00, 0xFEFF00, 0xFCFF00, 0xF8FF00, 0xF0FF00,
+        0xE0FF00, 0xC0FF00, 0x80FF00, 0x40FF00, 0x20FF00, 0x10FF00, 0x08FF00, 0x04FF00, 0x02FF00, 0x01FF00,
+        0x00FF00, 0x00FF01, 0x00FF02, 0x00FF04, 0x00FF08, 0x00FF10, 0x00FF20, 0x00FF40, 0x00FF80, 0x00FFC0,
+        0x00FFE0, 0x00FFF0, 0x00FFF8, 0x00FFFC, 0x00FFFE, 0x00FFFF, 0x00FEFF, 0x00FCFF, 0x00F8FF, 0x00F0FF,
+        0x00E0FF, 0x00C0FF, 0x0080FF, 0x0040FF, 0x0020FF, 0x0010FF, 0x0008FF, 0x0004FF, 0x0002FF, 0x0001FF,
+        0x0000FF, 0x0100FF, 0x0200FF, 0x0400FF, 0x0800FF, 0x1000FF, 0x2000FF, 0x4000FF, 0x8000FF, 0xC000FF,
+        0xE000FF, 0xF000FF, 0xF800FF, 0xFC00FF, 0xFE00FF, 0xFF00FF, 0xFF00FE, 0xFF00FC, 0xFF00F8, 0xFF00F0,
+        0xFF00E0, 0xFF00C0, 0xFF0080, 0xFF0040, 0xFF0020, 0xFF0010, 0xFF0008, 0xFF0004, 0xFF0002, 0xFF0001,
+    };
+    for (int i = 0; i < PALETTE_SIZE; ++i) {
+        EXPECT_EQ(palette[i], EXPECTED[i]) << "entry " << i;
+        EXPECT_EQ(palette_colour(i), EXPECTED[i]) << "entry " << i;
+    }
 
     std::set<std::uint32_t> distinct(palette, palette + PALETTE_SIZE);
     EXPECT_EQ(distinct.size(), static_cast<std::size_t>(PALETTE_SIZE));

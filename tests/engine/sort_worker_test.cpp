@@ -1,18 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "engine/disorder.h"
 #include "engine/draw_kernels.h"
 #include "engine/image.h"
 #include "engine/random.h"
+#include "engine/retry_draws.h"
 #include "engine/sort_worker.h"
 #include "tests/engine/reference_sort.h"
 #include "tests/engine/test_support.h"
@@ -97,6 +101,17 @@ void stop_within(std::chrono::seconds bound) {
     }
     held.unlock();
     stopper.join();
+}
+
+// Waits until the process has used some 50 ms more processor time, most of it
+// the worker's, as this thread only sleeps meanwhile: a worker started just
+// before is then past its start (a start takes well under a millisecond).
+// Where clock() counts wall time instead, that much time passes.
+void let_the_worker_run() {
+    const std::clock_t goal = std::clock() + CLOCKS_PER_SEC / 20;
+    const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::clock() < goal && std::chrono::steady_clock::now() < bound)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 }  // namespace
@@ -295,7 +310,9 @@ TEST_F(SortTest, AWorkerSortsWhileTheWaitingThreadPaintsAndStopsMidRun) {
 TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
     // One column of equal surface words has vertical pairs but no diagonal
     // ones; an all-background image has no pair at all. A retry pass there
-    // draws for ever, and the stop must still end the worker promptly.
+    // draws for ever, and the stop must still end the worker promptly. The
+    // stop comes once the worker is well inside its loop, where a retry
+    // worker resolves block after block.
     auto one_column = [](std::uint32_t x, std::uint32_t) -> std::uint32_t { return x == 100 ? 0x00406080u : 0u; };
     auto background = [](std::uint32_t, std::uint32_t) -> std::uint32_t { return 0u; };
     for (const EntryCase& entry : ENTRIES) {
@@ -305,6 +322,7 @@ TEST_F(SortTest, AStopEndsTheWorkerEvenWhenNoPairCanEverBeDrawn) {
             const auto before = snapshot_pixels();
             start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
             ASSERT_TRUE(worker_is_running());
+            let_the_worker_run();
             stop_within(std::chrono::seconds(20));
             EXPECT_FALSE(worker_is_running());
             EXPECT_EQ(snapshot_pixels(), before);
@@ -326,6 +344,7 @@ TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration)
             const RandomSource seeded = random_source;
             const std::uint16_t counter_before = run_state.iteration_counter[entry.index];
             install_ui_harness();
+            reset_sorted_iterations();
             start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
             EXPECT_EQ(serve_repaints(1, 60000), 1);
             stop_worker();
@@ -341,6 +360,184 @@ TEST_F(SortTest, AStoppedWorkerLeavesImageGeneratorAndCounterAtTheSameIteration)
             EXPECT_GT(n, 0u);
             EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
             EXPECT_EQ(run_state.iteration_counter[entry.index], static_cast<std::uint16_t>(counter_before + n));
+            EXPECT_EQ(sorted_iterations(), n);
         }
+    }
+}
+
+namespace {
+
+// A stop made from inside a repaint, as the user-interface thread makes it
+// while it paints: `running` is cleared at the chosen repaint.
+std::atomic<int> paints_before_stop{0};
+void stop_at_chosen_paint() {
+    if (paints_before_stop.fetch_sub(1) == 1) run_state.running.store(0);
+}
+
+// Where the pacing counters stand when a worker starts, and at which repaint
+// of the run the stop comes.
+struct StopCase {
+    std::uint16_t iteration_counter;
+    std::uint16_t refresh_counter;
+    std::int32_t refresh_interval;
+    int stop_at_repaint;
+};
+
+// The iterations a worker runs until the end of the iteration that makes
+// repaint number `repaint`: the iteration that finds its entry's counter at 0
+// ticks, and every `refresh_interval`-th tick repaints.
+std::uint64_t iterations_through_repaint(const StopCase& pacing) {
+    std::uint64_t iteration = static_cast<std::uint16_t>(0u - pacing.iteration_counter);
+    std::uint32_t ticks = pacing.refresh_counter;
+    int repaints = 0;
+    for (;;) {
+        ticks = static_cast<std::uint16_t>(ticks + 1);
+        if (ticks == static_cast<std::uint32_t>(pacing.refresh_interval)) {
+            ticks = 0;
+            if (++repaints == pacing.stop_at_repaint) return iteration + 1;
+        }
+        iteration += 65536;
+    }
+}
+
+}  // namespace
+
+TEST_F(SortTest, AStopMadeDuringARepaintEndsTheWorkerAfterThatIteration) {
+    // The iteration that repaints is completed, and `running` is read before
+    // the next one: the worker's pixels, generator and counter are those of
+    // the plain loop after exactly that many iterations. Repaints at the very
+    // first iteration, after a few hundred and after a few hundred thousand.
+    const StopCase cases[] = {{0, REFRESH_MORE - 1, REFRESH_MORE, 1},
+                              {65000, REFRESH_LESS - 1, REFRESH_LESS, 1},
+                              {64536, 1, REFRESH_MORE, 2}};
+    for (const EntryCase& entry : ENTRIES) {
+        for (SurfaceKind surface : ALL_SURFACES) {
+            for (const StopCase& pacing : cases) {
+                SCOPED_TRACE(testing::Message() << "entry " << entry.index << " surface " << surface << " counter "
+                                                << pacing.iteration_counter << " repaint " << pacing.stop_at_repaint);
+                ASSERT_TRUE(build_seeded_image(surface, entry.size, 4040 + surface));
+                std::vector<std::uint32_t> expected = snapshot_pixels();
+                const RandomSource seeded = random_source;
+                run_state.iteration_counter[entry.index] = pacing.iteration_counter;
+                run_state.refresh_counter.store(pacing.refresh_counter);
+                sort_settings.refresh_interval.store(pacing.refresh_interval);
+
+                install_ui_harness();
+                reset_sorted_iterations();
+                paints_before_stop.store(pacing.stop_at_repaint);
+                start_worker(choose_sort_entry(entry.size, entry.red_down ? RED_DOWN : RED_UP));
+                EXPECT_EQ(serve_repaints(pacing.stop_at_repaint, 60000, stop_at_chosen_paint), pacing.stop_at_repaint);
+                stop_worker();
+                EXPECT_EQ(repaints_served(), pacing.stop_at_repaint) << "the worker repainted after the stop";
+
+                const RandomSource worker_end = random_source;
+                const std::uint64_t n = iterations_through_repaint(pacing);
+                random_source = seeded;
+                reference_sort(expected, entry.size, entry.retry, entry.red_down, n);
+                EXPECT_EQ(run_state.iteration_counter[entry.index],
+                          static_cast<std::uint16_t>(pacing.iteration_counter + n));
+                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+                EXPECT_TRUE(same_source(worker_end, random_source)) << "the generator is elsewhere";
+                EXPECT_EQ(sorted_iterations(), n);
+            }
+        }
+    }
+}
+
+namespace {
+
+// The count of sorted iterations once it is above `floor`, read from this
+// thread while a worker sorts; 0 when it stays there for a minute.
+std::uint64_t count_once_above(std::uint64_t floor) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::uint64_t count = sorted_iterations();
+    while (count <= floor && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+        count = sorted_iterations();
+    }
+    return count > floor ? count : 0;
+}
+
+}  // namespace
+
+TEST_F(SortTest, TheSortedIterationCountAddsUpBoundedRunsAndGrowsWhileAWorkerSorts) {
+    for (const EntryCase& entry : ENTRIES) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, entry.size, 61));
+        std::uint64_t total = 0;  // a new picture counts from nothing
+        for (std::uint64_t run : {1, 625, 70000}) {
+            run_sort_iterations(entry.index, run);
+            total += run;
+            EXPECT_EQ(sorted_iterations(), total) << "entry " << entry.index;
+        }
+    }
+
+    reset_sorted_iterations();
+    EXPECT_EQ(sorted_iterations(), 0u);
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 256, 62));
+    const std::uint16_t counter_before = run_state.iteration_counter[SORT_SKIP_RED_UP];
+    start_worker(sort_worker_skip_red_up);
+    const std::uint64_t first = count_once_above(0);
+    const std::uint64_t later = count_once_above(first);
+    stop_worker();
+    EXPECT_GT(first, 0u);
+    EXPECT_GT(later, first);
+    EXPECT_GE(sorted_iterations(), later);
+    EXPECT_EQ(run_state.iteration_counter[SORT_SKIP_RED_UP],
+              static_cast<std::uint16_t>(counter_before + sorted_iterations()));
+}
+
+namespace {
+
+// Allocations of at least FAILING_SIZE bytes fail while `fail_large` is set,
+// and the one of a RetryDraws's size made meanwhile is followed until it is
+// freed.
+constexpr std::size_t FAILING_SIZE = RETRY_DRAW_BOUND;
+std::atomic<bool> fail_large{false};
+std::atomic<void*> followed_draws{nullptr};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (fail_large.load() && size >= FAILING_SIZE) throw std::bad_alloc();
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (!block) throw std::bad_alloc();
+    if (fail_large.load() && size == sizeof(RetryDraws)) followed_draws.store(block);
+    return block;
+}
+void operator delete(void* block) noexcept {
+    void* followed = block;
+    followed_draws.compare_exchange_strong(followed, nullptr);
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept { operator delete(block); }
+// The other plain forms, so that every block is freed by the operator that
+// made it.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept { operator delete(block); }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return operator new(size, std::nothrow); }
+void operator delete[](void* block) noexcept { operator delete(block); }
+void operator delete[](void* block, std::size_t) noexcept { operator delete(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { operator delete(block); }
+
+TEST_F(SortTest, ARetryWorkerWithoutMemoryForItsTableEndsAndLeavesNothing) {
+    ASSERT_TRUE(build_seeded_image(SURFACE_CIRCLE, 512, 63));
+    const auto before = snapshot_pixels();
+    fail_large.store(true);
+    start_worker(sort_worker_retry_red_up);
+    stop_within(std::chrono::seconds(20));
+    fail_large.store(false);
+    EXPECT_EQ(run_state.running.load(), 0);
+    EXPECT_EQ(snapshot_pixels(), before);
+    // Where a RetryDraws comes from the plain operator new, it was seen and
+    // must have been freed.
+    if constexpr (alignof(RetryDraws) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__) {
+        EXPECT_EQ(followed_draws.load(), nullptr) << "the worker's draws were not freed";
     }
 }

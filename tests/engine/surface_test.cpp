@@ -91,6 +91,13 @@ TEST_F(SurfaceTest, CircleAndTorusShapes) {
 }
 
 TEST_F(SurfaceTest, TriangleRows) {
+    // The upright triangle's apex is the one pixel (W/2, 0): the start of
+    // its first side, which the closing side ends at without drawing.
+    for (std::int32_t size : {256, 512}) {
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, size, 2));
+        for (int x = 0; x < size; ++x) EXPECT_EQ(px(x, 0) != 0, x == size / 2) << "size " << size << " x " << x;
+    }
+
     ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, 512, 2));
     for (int x = 0; x < 512; ++x)
         if (px(x, 0)) {

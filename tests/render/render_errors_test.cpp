@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "render/animations.h"
 #include "render/options.h"
@@ -42,6 +43,75 @@ TEST_F(RenderErrors, ABadCommandLineExitsWithTwoAndTheUsage) {
     EXPECT_TRUE(files().empty());
     EXPECT_EQ(run("--help").exit_code, 0);
     EXPECT_EQ(run("--version").exit_code, 0);
+}
+
+// Runs huesift-render with these arguments as they are, no shell between,
+// and gives its standard error.
+std::string standard_error_of(const std::vector<std::string>& arguments) {
+    int channel[2];
+    if (pipe(channel) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(channel[1], STDERR_FILENO);
+        close(channel[0]);
+        std::vector<char*> argv{const_cast<char*>("huesift-render")};
+        for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(HUESIFT_RENDER_PATH, argv.data());
+        _exit(127);
+    }
+    close(channel[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = read(channel[0], buffer, sizeof(buffer))) > 0;) text.append(buffer, got);
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return text;
+}
+
+// A hostile or careless value comes back in the error on one line, bounded,
+// with no byte a terminal would act on: every control byte, DEL and invalid
+// UTF-8 escaped, and a long value cut short with its length.
+TEST(RenderErrorMessages, ShowTheUsersTextEscapedShortenedAndOnOneLine) {
+    const std::string long_value(100'000, 'x');
+    struct Case {
+        const char* what;
+        std::string value;
+        const char* shown;  // expected within the message
+    };
+    const Case cases[] = {
+        {"a newline", "one\ntwo", "'one\\ntwo'"},
+        {"a terminal escape", "\x1b[2J\x1b]0;title\x07", "'\\x1B[2J\\x1B]0;title\\x07'"},
+        {"invalid UTF-8", "caf\xE9 \xC0\xAF \xED\xA0\x80", "'caf\\xE9 \\xC0\\xAF \\xED\\xA0\\x80'"},
+        {"a C1 control, DEL and a backslash",
+         "\xC2\x9B"
+         "31m\x7F\\",
+         "'\\xC2\\x9B31m\\x7F\\\\'"},
+        {"valid UTF-8", "gr\xC3\xBCn \xE2\x96\xB3", "'gr\xC3\xBCn \xE2\x96\xB3'"},
+        {"100 KB", long_value, "...' (100000 bytes)"},
+    };
+    for (const Case& c : cases) {
+        // Every way an option echoes what it was given.
+        const std::vector<std::vector<std::string>> command_lines = {
+            {"--seed", c.value},
+            {"--shape=" + c.value},
+            {c.value},
+            {"--png", c.value, "--curve", c.value},
+        };
+        for (const std::vector<std::string>& arguments : command_lines) {
+            const std::string error = standard_error_of(arguments);
+            const std::size_t usage = error.find("\nusage: huesift-render");
+            ASSERT_NE(usage, std::string::npos) << c.what << ": " << error.substr(0, 200);
+            const std::string message = error.substr(0, usage);
+            EXPECT_TRUE(message.starts_with("huesift-render: ")) << c.what;
+            EXPECT_NE(message.find(c.shown), std::string::npos) << c.what << ": " << message;
+            EXPECT_LE(message.size(), 400u) << c.what;
+            for (const char byte : message) {
+                const auto u = static_cast<unsigned char>(byte);
+                ASSERT_FALSE(u < 0x20 || u == 0x7F) << c.what << ": byte " << int(u) << " in " << message;
+            }
+        }
+    }
 }
 
 TEST_F(RenderErrors, AnUnwritableTargetStopsTheRunBeforeItStartsAndLeavesNothing) {
@@ -142,8 +212,8 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
 }
 
 TEST(RenderOptions, LoopDelaysFollowTheSpeedButNeverDropBelowWhatViewersShow) {
-    const int delays[SPEED_COUNT] = {2, 2, 2, 3, 6};
-    for (int speed = 1; speed <= SPEED_COUNT; ++speed)
+    const int delays[ROTATION_SPEED_COUNT] = {2, 2, 2, 3, 6};
+    for (int speed = 1; speed <= ROTATION_SPEED_COUNT; ++speed)
         EXPECT_EQ(loop_frame_delay(rotation_delay_for_speed(speed)), delays[speed - 1]) << "speed " << speed;
 }
 

@@ -1,8 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <new>
+
 #include "engine/image.h"
 #include "engine/palette.h"
 #include "engine/rotation.h"
+#include "render/options.h"
+#include "render/output_file.h"
 #include "tests/render/render_test_support.h"
 
 namespace {
@@ -33,6 +44,8 @@ TEST_F(RenderFiles, ThePngIsTheEnginesPictureForTheSeedAndCarriesItsRecipe) {
         EXPECT_EQ(png.text["Red"], c.red_name);
         EXPECT_EQ(png.text["Seed"], "777");
         EXPECT_EQ(png.text["Iterations"], "3000000");
+        EXPECT_EQ(png.text["Command"], "huesift-render " + args.substr(0, args.find(" --png")));
+        EXPECT_EQ(png.text["Software"], RENDER_VERSION);
         release_image();
     }
 }
@@ -88,6 +101,146 @@ TEST_F(RenderFiles, TheSortGifRunsFromTheNoiseToTheFinalPicture) {
     ASSERT_TRUE(decode_png(path("p.png"), png));
     EXPECT_TRUE(gif.frames[2] == png.colours);
     EXPECT_EQ(gif.loop_count, 0);
+}
+
+// What a file left in the folder must be: a picture or animation that its
+// reader takes whole, a curve with its header, or the FIFO the case made,
+// still a FIFO.
+bool whole(const std::string& folder, const std::string& name) {
+    const std::string file = folder + "/" + name;
+    struct stat kind;
+    if (lstat(file.c_str(), &kind) != 0) return false;
+    if (name == "fifo") return S_ISFIFO(kind.st_mode);
+    if (name.ends_with(".png")) {
+        DecodedPng png;
+        return S_ISREG(kind.st_mode) && decode_png(file, png);
+    }
+    if (name.ends_with(".gif")) {
+        DecodedGif gif;
+        return decode_gif(file, gif);
+    }
+    return name.ends_with(".csv") && read_bytes(file).starts_with("iterations,red,blue,green\n");
+}
+
+// Targets named in ways that hide what they are, and runs that meet limits,
+// signals and a closed output: whatever happens, the outputs that could be
+// written are there whole, nothing else is left behind, and the exit code
+// says whether everything asked for was written.
+TEST_F(RenderFiles, HostileTargetsAndLimitsLoseNothingAndLeaveNoDebris) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::string arguments;
+        RunConditions conditions;
+        int exit_code;
+        const char* message;             // part of standard error
+        std::vector<std::string> files;  // the folder afterwards
+        std::vector<std::string> links;  // those of them that are the links the case made
+    };
+    const std::string quick = "--quiet --seed 1 --iterations 1000";
+    const std::string long_name = std::string(246, 'n') + ".csv";
+    auto link = [&](const char* to, const char* name) { ASSERT_EQ(symlink(to, path(name).c_str()), 0); };
+    auto nothing = [] {};
+    RunConditions file_size_limit, output_closed, nohup;
+    file_size_limit.file_size_limit_kb = 200;
+    output_closed.output_closed = true;
+    nohup.hang_up_ignored = true;
+    nohup.signal_while_writing = SIGHUP;
+    // clang-format off
+    const Case cases[] = {
+        {"one file named two ways", nothing, quick + " --png a.png --loop-gif ./a.png --force", {},
+         2, "same file", {}, {}},
+        {"by its full path", nothing, quick + " --png a.png --curve " + folder + "/a.png", {},
+         2, "same file", {}, {}},
+        {"through a folder link", [&] { link(".", "here"); }, quick + " --png c.csv --curve here/c.csv", {},
+         2, "same file", {"here"}, {"here"}},
+        {"standard output closed", nothing, quick + " --png p.png --curve c.csv", output_closed,
+         1, "standard output", {"c.csv", "p.png"}, {}},
+        {"a FIFO with --force", [&] { ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0); },
+         quick + " --png p.png --curve fifo --force", {},
+         1, "regular files", {"fifo"}, {}},
+        {"--force first", [&] { std::ofstream(path("p.png")) << "old"; }, "--force " + quick + " --png p.png", {},
+         0, "", {"p.png"}, {}},
+        {"a file size limit, a failure between successes", nothing,
+         quick + " --png p.png --loop-gif l.gif --curve c.csv", file_size_limit,
+         1, "cannot write l.gif", {"c.csv", "p.png"}, {}},
+        {"a hang-up ignored by nohup", nothing,
+         "--quiet --seed 3 --iterations 100000000 --sort-gif s.gif --frames 50", nohup,
+         0, "", {"s.gif"}, {}},
+        {"a dangling link", [&] { link("nowhere.png", "p.png"); }, quick + " --curve c.csv --png p.png", {},
+         1, "link to nothing", {"p.png"}, {"p.png"}},
+        {"a dangling link with --force", [&] { link("nowhere.png", "p.png"); }, quick + " --png p.png --force", {},
+         0, "", {"p.png"}, {}},
+        {"a name too long for the temporary file", nothing, quick + " --png p.png --curve " + long_name, {},
+         1, "too long", {}, {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        c.prepare();
+        const ProgramResult result = run(c.arguments, c.conditions);
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.standard_error;
+        EXPECT_NE(result.standard_error.find(c.message), std::string::npos) << result.standard_error;
+        EXPECT_EQ(files(), c.files);
+        for (const std::string& name : files()) {
+            struct stat kind;
+            const bool link = lstat(path(name).c_str(), &kind) == 0 && S_ISLNK(kind.st_mode);
+            EXPECT_EQ(link, std::find(c.links.begin(), c.links.end(), name) != c.links.end()) << name;
+            if (!link) {
+                EXPECT_TRUE(whole(folder, name)) << name;
+            }
+        }
+    }
+}
+
+// Under any memory limit the run ends with a message (or the loader's
+// refusal before it starts), never an abort, and keeps what it finished.
+TEST_F(RenderFiles, RunningOutOfMemoryKeepsTheFinishedFilesAndLeavesNoDebris) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory does not fit an address-space limit";
+#endif
+    const std::string outputs[] = {"c.csv", "l.gif", "p.png", "s.gif"};
+    bool some_but_not_all = false;
+    for (long limit_kb = 6500; limit_kb <= 10500; limit_kb += 500) {
+        SCOPED_TRACE(limit_kb);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directory(folder);
+        RunConditions conditions;
+        conditions.memory_limit_kb = limit_kb;
+        const ProgramResult result = run(
+            "--quiet --seed 1 --iterations 1000 --size 512 --png p.png --loop-gif l.gif --sort-gif s.gif --frames 20 "
+            "--curve c.csv",
+            conditions);
+        const std::vector<std::string> left = files();
+        for (const std::string& name : left) EXPECT_TRUE(whole(folder, name)) << name;
+        if (result.exit_code == 127 && result.standard_error.find("loading shared libraries") != std::string::npos)
+            continue;
+        if (result.exit_code == 0) {
+            EXPECT_EQ(left, std::vector<std::string>(std::begin(outputs), std::end(outputs)));
+            continue;
+        }
+        EXPECT_EQ(result.exit_code, 1) << result.standard_error;
+        // Ours says "out of memory", libpng "insufficient memory", the C
+        // library "Cannot allocate memory".
+        EXPECT_NE(result.standard_error.find("memory"), std::string::npos) << result.standard_error;
+        some_but_not_all |= !left.empty();
+    }
+    EXPECT_TRUE(some_but_not_all) << "no limit let the run reach its outputs and fail among them";
+}
+
+TEST_F(RenderFiles, AnOutputThatRunsOutOfMemoryLeavesNoTemporaryFile) {
+    std::string error;
+    EXPECT_FALSE(write_whole_file(
+        path("x.gif"), false,
+        [](std::FILE* stream, std::string&) -> bool {
+            std::fputs("half", stream);
+            throw std::bad_alloc();
+        },
+        error));
+    EXPECT_NE(error.find("out of memory"), std::string::npos) << error;
+    EXPECT_TRUE(files().empty());
 }
 
 }  // namespace

@@ -2,13 +2,19 @@
 
 #include <gif_lib.h>
 #include <png.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "engine/image.h"
 #include "engine/sort_worker.h"
@@ -27,12 +33,63 @@ void RenderTest::TearDown() {
     EngineTest::TearDown();
 }
 
-ProgramResult RenderTest::run(const std::string& arguments) const {
-    const std::string command =
-        "cd '" + folder + "' && '" HUESIFT_RENDER_PATH "' " + arguments + " >/dev/null 2>.stderr";
-    const int status = std::system(command.c_str());
+namespace {
+
+constexpr auto WAIT_BOUND = std::chrono::seconds(60);
+
+// In the child, between fork and exec: only calls that are safe there.
+[[noreturn]] void start_in_child(const std::string& command, const RunConditions& conditions) {
+    if (conditions.memory_limit_kb > 0) {
+        const rlimit limit = {static_cast<rlim_t>(conditions.memory_limit_kb) * 1024,
+                              static_cast<rlim_t>(conditions.memory_limit_kb) * 1024};
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    if (conditions.file_size_limit_kb > 0) {
+        const rlimit limit = {static_cast<rlim_t>(conditions.file_size_limit_kb) * 1024,
+                              static_cast<rlim_t>(conditions.file_size_limit_kb) * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (conditions.hang_up_ignored) signal(SIGHUP, SIG_IGN);
+    if (conditions.output_closed) {
+        // A pipe whose reading end is closed before anything is written.
+        int ends[2];
+        if (pipe(ends) != 0) _exit(126);
+        close(ends[0]);
+        dup2(ends[1], STDOUT_FILENO);
+        close(ends[1]);
+    }
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+}
+
+bool has_temporary_file(const std::string& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find(".tmp-") != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+ProgramResult RenderTest::run(const std::string& arguments, const RunConditions& conditions) const {
+    // exec keeps the shell's process for the program, so a signal sent to
+    // the child reaches the program itself.
+    const std::string command = "cd '" + folder + "' && exec '" HUESIFT_RENDER_PATH "' " + arguments +
+                                (conditions.output_closed ? "" : " >/dev/null") + " 2>.stderr";
     ProgramResult result;
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const pid_t child = fork();
+    if (child < 0) return result;
+    if (child == 0) start_in_child(command, conditions);
+    int status = 0;
+    bool ended = false;
+    if (conditions.signal_while_writing != 0) {
+        const auto deadline = std::chrono::steady_clock::now() + WAIT_BOUND;
+        while (!(ended = waitpid(child, &status, WNOHANG) == child) && !has_temporary_file(folder) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (!ended) kill(child, conditions.signal_while_writing);
+    }
+    if (ended || waitpid(child, &status, 0) == child)
+        result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
     result.standard_error = read_bytes(path(".stderr"));
     fs::remove(path(".stderr"));
     return result;

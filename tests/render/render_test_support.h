@@ -11,8 +11,19 @@
 #include "tests/engine/test_support.h"
 
 struct ProgramResult {
-    int exit_code = -1;
+    int exit_code = -1;  // 128 + the signal's number when a signal ended it, as a shell reports it
     std::string standard_error;
+};
+
+// What a run meets besides its arguments: limits set as `ulimit` sets them,
+// a hang-up ignored as `nohup` leaves it, a standard output nobody reads, and
+// a signal sent once a temporary file shows that an output is being written.
+struct RunConditions {
+    long memory_limit_kb = 0;     // ulimit -v; 0 for none
+    long file_size_limit_kb = 0;  // ulimit -f; 0 for none
+    bool hang_up_ignored = false;
+    bool output_closed = false;
+    int signal_while_writing = 0;
 };
 
 // Each test runs in an empty folder of its own, removed afterwards, with the
@@ -25,7 +36,7 @@ protected:
     std::string folder;
     std::string path(const std::string& name) const { return folder + "/" + name; }
     // Runs huesift-render with `arguments` (split at spaces) in the folder.
-    ProgramResult run(const std::string& arguments) const;
+    ProgramResult run(const std::string& arguments, const RunConditions& conditions = {}) const;
     // The names in the folder, sorted.
     std::vector<std::string> files() const;
 };

@@ -9,7 +9,7 @@
 #include "engine/settings.h"
 #include "resources/resource_ids.h"
 #include "screensaver/saver_settings.h"
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -38,18 +38,18 @@ void write_raw(HKEY key, const char* name, DWORD type, const void* data, DWORD s
 
 class SaverSettings : public ::testing::Test {
 protected:
-    SaverProcess saver;
+    HuesiftProcess saver;
     HWND dialog = nullptr;
 
     void SetUp() override { delete_saved_settings(); }
     void TearDown() override {
-        close_saver(saver);
+        close_process(saver);
         delete_saved_settings();
     }
 
     void open_dialog(const std::string& arguments) {
         ASSERT_TRUE(start_saver(arguments, saver));
-        ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of_saver(saver, "Options...")) != nullptr; }));
+        ASSERT_TRUE(wait_until([&] { return (dialog = find_dialog_of(saver, "Options...")) != nullptr; }));
     }
 
     bool checked(int id) { return SendDlgItemMessageA(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -61,9 +61,9 @@ protected:
     void close_with(int id) {
         click(id);
         DWORD exit_code = 99;
-        ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
+        ASSERT_TRUE(wait_for_exit(saver, exit_code));
         EXPECT_EQ(exit_code, 0u);
-        close_saver(saver);
+        close_process(saver);
     }
 };
 
@@ -106,6 +106,32 @@ TEST_F(SaverSettings, CancelChangesNothing) {
     click(IDC_RED_UP);
     close_with(IDCANCEL);
     EXPECT_EQ(read_saved(), saved);
+}
+
+// The settings page that asked for the dialog may close while it is open;
+// the dialog must not stay behind it, and what it showed is not saved.
+TEST_F(SaverSettings, EndsSavingNothingWhenItsOwnerGoesAway) {
+    HWND owner = CreateWindowA("STATIC", "settings page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    // The dialog disables its owner, which asks this thread for an answer.
+    auto pumped = [](auto condition) {
+        return [condition] {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+            return condition();
+        };
+    };
+    ASSERT_TRUE(start_saver("/c:" + std::to_string(reinterpret_cast<std::uintptr_t>(owner)), saver));
+    ASSERT_TRUE(wait_until(pumped([&] { return (dialog = find_dialog_of(saver, "Options...")) != nullptr; })));
+    click(IDC_SURFACE_SQUARE);
+    DestroyWindow(owner);
+
+    EXPECT_TRUE(wait_until(pumped([&] { return !still_running(saver); }))) << "the dialog outlived its owner";
+    DWORD exit_code = 99;
+    EXPECT_TRUE(wait_for_exit(saver, exit_code, 0));
+    EXPECT_EQ(exit_code, 0u);
+    EXPECT_TRUE(read_saved().empty());
 }
 
 TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {

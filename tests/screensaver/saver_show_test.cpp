@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
 
 namespace {
 
@@ -73,12 +73,12 @@ void write_size(HKEY key, DWORD size) {
 
 class SaverShow : public ::testing::Test {
 protected:
-    SaverProcess saver;
+    HuesiftProcess saver;
     HWND window = nullptr;
 
     void SetUp() override { delete_saved_settings(); }
     void TearDown() override {
-        close_saver(saver);
+        close_process(saver);
         delete_saved_settings();
     }
 
@@ -110,7 +110,7 @@ protected:
 
     void expect_ends_with_code_0() {
         DWORD exit_code = 99;
-        ASSERT_TRUE(wait_for_saver_exit(saver, exit_code));
+        ASSERT_TRUE(wait_for_exit(saver, exit_code));
         EXPECT_EQ(exit_code, 0u);
     }
 };
@@ -166,7 +166,7 @@ TEST_F(SaverShow, ATremorOfThePointerKeepsItAndARealMoveEndsIt) {
         const std::vector<int> before = indices(SMALL);
         return before != indices(SMALL);
     }));
-    EXPECT_TRUE(saver_still_running(saver)) << "a move of two pixels ended the show";
+    EXPECT_TRUE(still_running(saver)) << "a move of two pixels ended the show";
 
     move_pointer(POINTER_X + 40, POINTER_Y);
     expect_ends_with_code_0();

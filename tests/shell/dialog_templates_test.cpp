@@ -1,110 +1,214 @@
-// The two dialog templates as compiled into the program: every control's id,
-// class, text, kind, group and tab-stop flags and position, in order.
+// The two dialogs as the dialog manager makes them from the program's
+// resources, checked for what a user relies on: the texts and captions they
+// show, ids that tell every control apart, arrow keys that move within one
+// set of radio buttons and Tab that moves between the sets, every radio
+// button read by the Options dialog, and every control inside its dialog.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "resources/resource_ids.h"
-#include "tests/shell/dialog_template.h"
+#include "shell/options_dialog.h"
 
 namespace {
 
-constexpr WORD NO_ID = 0xFFFF;
-constexpr DWORD CHILD_VISIBLE = WS_CHILD | WS_VISIBLE;
+constexpr int NO_ID = 0xFFFF;
 constexpr DWORD KIND_MASK = 0x1F;  // BS_TYPEMASK and SS_TYPEMASK alike
 
-struct ExpectedControl {
-    WORD id;
-    const char* class_name;
-    const char* text;
-    DWORD kind;   // button or static type
-    DWORD flags;  // WS_GROUP, WS_TABSTOP, SS_NOPREFIX as given
-    short x, y, width, height;
+struct Control {
+    HWND window;
+    int id;
+    std::string class_name;  // in lower case: "button", "static"
+    std::string text;
+    DWORD style;
 };
 
-void expect_controls(const DialogTemplate& dialog, const std::vector<ExpectedControl>& expected) {
-    ASSERT_EQ(dialog.controls.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const DialogControl& control = dialog.controls[i];
-        const ExpectedControl& want = expected[i];
-        SCOPED_TRACE(testing::Message() << "control " << i << " \"" << want.text << "\"");
-        EXPECT_EQ(control.id, want.id);
-        EXPECT_EQ(control.class_name, want.class_name);
-        EXPECT_EQ(control.text, want.text);
-        EXPECT_EQ(control.style & CHILD_VISIBLE, CHILD_VISIBLE);
-        EXPECT_EQ(control.style & KIND_MASK, want.kind);
-        EXPECT_EQ(control.style & (WS_GROUP | WS_TABSTOP | SS_NOPREFIX), want.flags);
-        EXPECT_EQ(control.x, want.x);
-        EXPECT_EQ(control.y, want.y);
-        EXPECT_EQ(control.width, want.width);
-        EXPECT_EQ(control.height, want.height);
+INT_PTR CALLBACK inert_dialog_proc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// A dialog made from its template, not shown, with no procedure of its own,
+// and its controls in their order in the template.
+class MadeDialog {
+public:
+    explicit MadeDialog(int template_id)
+        : window_(CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), nullptr,
+                                     inert_dialog_proc, 0)) {
+        for (HWND child = window_ ? GetWindow(window_, GW_CHILD) : nullptr; child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            char class_name[32] = "";
+            char text[128] = "";
+            GetClassNameA(child, class_name, sizeof(class_name));
+            GetWindowTextA(child, text, sizeof(text));
+            std::string lower = class_name;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            controls_.push_back({child, GetDlgCtrlID(child) & 0xFFFF, lower, text,
+                                 static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE))});
+        }
+    }
+    ~MadeDialog() {
+        if (window_) DestroyWindow(window_);
+    }
+    MadeDialog(const MadeDialog&) = delete;
+    MadeDialog& operator=(const MadeDialog&) = delete;
+
+    HWND window() const { return window_; }
+    const std::vector<Control>& controls() const { return controls_; }
+    std::string caption() const {
+        char text[128] = "";
+        GetWindowTextA(window_, text, sizeof(text));
+        return text;
+    }
+
+private:
+    HWND window_;
+    std::vector<Control> controls_;
+};
+
+bool is_radio(const Control& control) {
+    const DWORD kind = control.style & KIND_MASK;
+    return control.class_name == "button" && (kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON);
+}
+
+// The texts of the controls in their order, icons left out: what the user
+// reads.
+std::vector<std::string> texts_of(const MadeDialog& dialog) {
+    std::vector<std::string> texts;
+    for (const Control& control : dialog.controls())
+        if (control.class_name != "static" || (control.style & KIND_MASK) != SS_ICON) texts.push_back(control.text);
+    return texts;
+}
+
+// Properties every dialog of the program keeps.
+void expect_sound_layout(const MadeDialog& dialog) {
+    ASSERT_NE(dialog.window(), nullptr);
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog.window(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), DWORD{WS_CAPTION | WS_SYSMENU}) << "a title bar with a close box";
+
+    // Ids tell the controls apart; texts that only label share NO_ID.
+    std::set<int> ids;
+    for (const Control& control : dialog.controls())
+        if (control.id != NO_ID) {
+            EXPECT_TRUE(ids.insert(control.id).second) << "id " << control.id << " twice";
+        }
+
+    RECT client;
+    GetClientRect(dialog.window(), &client);
+    MapWindowPoints(dialog.window(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (const Control& control : dialog.controls()) {
+        EXPECT_EQ(control.style & (WS_CHILD | WS_VISIBLE), DWORD{WS_CHILD | WS_VISIBLE}) << control.text;
+        RECT rect;
+        GetWindowRect(control.window, &rect);
+        EXPECT_TRUE(rect.left >= client.left && rect.top >= client.top && rect.right <= client.right &&
+                    rect.bottom <= client.bottom)
+            << "\"" << control.text << "\" reaches outside its dialog";
     }
 }
 
-TEST(DialogTemplates, OptionsHasItsFiveGroupsOfRadioButtonsAndOkAndCancel) {
-    DialogTemplate dialog;
-    ASSERT_TRUE(load_dialog_template(IDD_OPTIONS, dialog));
-    EXPECT_EQ(dialog.caption, "Options...");
-    EXPECT_EQ(dialog.font_points, 8);
-    EXPECT_EQ(dialog.font_name, "MS Sans Serif");
-    EXPECT_EQ(dialog.style & ~DS_SETFONT, DWORD{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME});
-    EXPECT_EQ(dialog.x, 0);
-    EXPECT_EQ(dialog.y, 0);
-    EXPECT_EQ(dialog.width, 207);
-    EXPECT_EQ(dialog.height, 237);
-
-    const DWORD first_radio = WS_GROUP | WS_TABSTOP;
-    expect_controls(
-        dialog,
-        {
-            {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_TABSTOP, 14, 216, 50, 14},
-            {IDCANCEL, "button", "Cancel", BS_PUSHBUTTON, WS_TABSTOP, 143, 216, 50, 14},
-            {NO_ID, "button", "Select surface", BS_GROUPBOX, 0, 14, 14, 87, 98},
-            {IDC_SURFACE_SQUARE, "button", "Square", BS_AUTORADIOBUTTON, first_radio, 20, 30, 70, 13},
-            {IDC_SURFACE_CIRCLE, "button", "Circle", BS_AUTORADIOBUTTON, 0, 20, 45, 70, 13},
-            {IDC_SURFACE_TORUS, "button", "Torus", BS_AUTORADIOBUTTON, 0, 20, 60, 70, 13},
-            {IDC_SURFACE_TRIANGLE, "button", "Triangle", BS_AUTORADIOBUTTON, 0, 20, 75, 70, 13},
-            {IDC_SURFACE_TRIANGLE_INVERTED, "button", "Triangle inverted", BS_AUTORADIOBUTTON, 0, 20, 90, 70, 13},
-            {NO_ID, "button", "Rotation speed", BS_GROUPBOX, 0, 106, 14, 87, 98},
-            {IDC_SPEED_5_SLOWEST, "button", "5 (slowest)", BS_AUTORADIOBUTTON, first_radio, 112, 30, 79, 13},
-            {IDC_SPEED_4, "button", "4", BS_AUTORADIOBUTTON, 0, 112, 45, 70, 13},
-            {IDC_SPEED_3, "button", "3", BS_AUTORADIOBUTTON, 0, 112, 60, 70, 13},
-            {IDC_SPEED_2, "button", "2", BS_AUTORADIOBUTTON, 0, 112, 75, 70, 13},
-            {IDC_SPEED_1_FASTEST, "button", "1 (fastest)", BS_AUTORADIOBUTTON, 0, 112, 90, 70, 13},
-            {NO_ID, "button", "Image Size", BS_GROUPBOX, 0, 14, 118, 87, 55},
-            {IDC_SIZE_BIG, "button", "Big (512 pixels)", BS_AUTORADIOBUTTON, first_radio, 20, 133, 70, 13},
-            {IDC_SIZE_SMALL, "button", "Small (256 pixels)", BS_AUTORADIOBUTTON, 0, 20, 148, 70, 13},
-            {NO_ID, "button", "Screen refreshes", BS_GROUPBOX, 0, 106, 118, 87, 55},
-            {IDC_REFRESH_MORE, "button", "More (slower)", BS_AUTORADIOBUTTON, first_radio, 112, 133, 70, 13},
-            {IDC_REFRESH_LESS, "button", "Less (faster)", BS_AUTORADIOBUTTON, 0, 112, 148, 70, 13},
-            {NO_ID, "button", "Sort direction", BS_GROUPBOX, 0, 14, 177, 179, 30},
-            {IDC_RED_UP, "button", "Red up", BS_AUTORADIOBUTTON, first_radio, 20, 191, 70, 13},
-            {IDC_RED_DOWN, "button", "Red down", BS_AUTORADIOBUTTON, 0, 112, 190, 70, 13},
-        });
+TEST(DialogTemplates, OptionsShowsItsFiveLabelledSetsOfChoicesAndOkAndCancel) {
+    const MadeDialog dialog(IDD_OPTIONS);
+    expect_sound_layout(dialog);
+    EXPECT_EQ(dialog.caption(), "Options...");
+    const std::vector<std::string> texts = {"OK",
+                                            "Cancel",
+                                            "Select surface",
+                                            "Square",
+                                            "Circle",
+                                            "Torus",
+                                            "Triangle",
+                                            "Triangle inverted",
+                                            "Rotation speed",
+                                            "5 (slowest)",
+                                            "4",
+                                            "3",
+                                            "2",
+                                            "1 (fastest)",
+                                            "Image Size",
+                                            "Big (512 pixels)",
+                                            "Small (256 pixels)",
+                                            "Screen refreshes",
+                                            "More (slower)",
+                                            "Less (faster)",
+                                            "Sort direction",
+                                            "Red up",
+                                            "Red down"};
+    EXPECT_EQ(texts_of(dialog), texts);
+    // OK comes first, so it has the focus when the dialog opens, and Enter
+    // presses it.
+    ASSERT_FALSE(dialog.controls().empty());
+    EXPECT_EQ(dialog.controls()[0].id, IDOK);
+    EXPECT_EQ(dialog.controls()[0].style & KIND_MASK, DWORD{BS_DEFPUSHBUTTON});
+    EXPECT_NE(GetDlgItem(dialog.window(), IDCANCEL), nullptr);
 }
 
-TEST(DialogTemplates, HelpHasItsIconFiveLinesAndOk) {
-    DialogTemplate dialog;
-    ASSERT_TRUE(load_dialog_template(IDD_HELP, dialog));
-    EXPECT_EQ(dialog.caption, "Help...");
-    EXPECT_EQ(dialog.font_points, 8);
-    EXPECT_EQ(dialog.font_name, "System");
-    EXPECT_EQ(dialog.style & ~DS_SETFONT, DWORD{WS_CAPTION | WS_SYSMENU | DS_MODALFRAME});
-    EXPECT_EQ(dialog.x, 22);
-    EXPECT_EQ(dialog.y, 17);
-    EXPECT_EQ(dialog.width, 230);
-    EXPECT_EQ(dialog.height, 75);
+// A set of radio buttons is one group: WS_GROUP on its first button, which
+// Tab stops at, and on no other, so that the arrows move through the whole
+// set and no further, and checking one button clears only the others of its
+// set. Each set is one of the dialog's tables, so every button the user can
+// check is one it reads on OK.
+TEST(DialogTemplates, OptionsRadioSetsAreTheDialogsTablesEachOneGroup) {
+    const MadeDialog dialog(IDD_OPTIONS);
+    ASSERT_NE(dialog.window(), nullptr);
+    const std::vector<std::vector<int>> sets = options_button_groups();
 
-    expect_controls(
-        dialog, {
-                    {IDC_HELP_ICON, "static", "#107", SS_ICON, 0, 11, 9, 20, 20},
-                    {NO_ID, "static", "Huesift Version 1.00", SS_LEFT, SS_NOPREFIX, 49, 3, 119, 8},
-                    {NO_ID, "static", "Does a huesift of a special palette of 90 colours.", SS_LEFT, 0, 11, 27, 211, 8},
-                    {NO_ID, "static", "Click 'Start' and wait until sort stops, then toggle on rotation.", SS_LEFT, 0,
-                     11, 37, 211, 8},
-                    {NO_ID, "static", "Palette animation reveals that the colours sorted into a smooth", SS_LEFT, 0, 12,
-                     47, 211, 8},
-                    {NO_ID, "static", "gradient.", SS_LEFT, SS_NOPREFIX, 12, 57, 174, 8},
-                    {IDOK, "button", "OK", BS_DEFPUSHBUTTON, WS_GROUP | WS_TABSTOP, 196, 60, 30, 11},
-                });
+    // The group each control belongs to: a group runs from a control with
+    // WS_GROUP to the next such control.
+    std::vector<int> group_of;
+    int group = 0;
+    for (const Control& control : dialog.controls()) {
+        if (control.style & WS_GROUP) ++group;
+        group_of.push_back(group);
+    }
+    std::set<int> in_tables;
+    for (const std::vector<int>& set : sets) {
+        SCOPED_TRACE(testing::Message() << "the set of button " << set.front());
+        std::vector<std::size_t> places;
+        for (int id : set) {
+            in_tables.insert(id);
+            const auto found = std::find_if(dialog.controls().begin(), dialog.controls().end(),
+                                            [&](const Control& control) { return control.id == id; });
+            ASSERT_NE(found, dialog.controls().end()) << "button " << id << " is missing";
+            EXPECT_TRUE(is_radio(*found)) << found->text;
+            places.push_back(static_cast<std::size_t>(found - dialog.controls().begin()));
+        }
+        std::sort(places.begin(), places.end());
+        const Control& first = dialog.controls()[places.front()];
+        EXPECT_EQ(first.style & (WS_GROUP | WS_TABSTOP), DWORD{WS_GROUP | WS_TABSTOP}) << first.text;
+        for (std::size_t i = 1; i < places.size(); ++i)
+            EXPECT_EQ(dialog.controls()[places[i]].style & WS_GROUP, 0u) << dialog.controls()[places[i]].text;
+        // No radio button of another set falls into this set's group.
+        for (std::size_t i = 0; i < dialog.controls().size(); ++i) {
+            const Control& control = dialog.controls()[i];
+            if (is_radio(control) && group_of[i] == group_of[places.front()]) {
+                EXPECT_NE(std::find(set.begin(), set.end(), control.id), set.end()) << control.text;
+            }
+        }
+    }
+    for (const Control& control : dialog.controls())
+        if (is_radio(control)) {
+            EXPECT_TRUE(in_tables.count(control.id)) << control.text << " is read by no table";
+        }
+}
+
+TEST(DialogTemplates, HelpShowsTheIconTheVersionAndItsFourLinesAndOk) {
+    const MadeDialog dialog(IDD_HELP);
+    expect_sound_layout(dialog);
+    EXPECT_EQ(dialog.caption(), "Help...");
+    const std::vector<std::string> texts = {"Huesift Version 1.00",
+                                            "Does a huesift of a special palette of 90 colours.",
+                                            "Click 'Start' and wait until sort stops, then toggle on rotation.",
+                                            "Palette animation reveals that the colours sorted into a smooth",
+                                            "gradient.",
+                                            "OK"};
+    EXPECT_EQ(texts_of(dialog), texts);
+    const HWND icon = GetDlgItem(dialog.window(), IDC_HELP_ICON);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0) << "the program's icon";
+    EXPECT_EQ(dialog.controls().back().id, IDOK);
+    EXPECT_EQ(dialog.controls().back().style & KIND_MASK, DWORD{BS_DEFPUSHBUTTON});
 }
 
 }  // namespace

@@ -2,20 +2,12 @@
 
 namespace {
 
-constexpr const char* WINDOW_CLASS = "MYHUESIFT";
+constexpr const char* MAIN_WINDOW_CLASS = "MYHUESIFT";
 
 bool belongs_to(HWND window, DWORD process_id) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     return owner == process_id;
-}
-
-HWND find_main_window(DWORD process_id) {
-    HWND found = nullptr;
-    while ((found = FindWindowExA(nullptr, found, WINDOW_CLASS, nullptr))) {
-        if (belongs_to(found, process_id) && IsWindowVisible(found)) return found;
-    }
-    return nullptr;
 }
 
 struct WindowSearch {
@@ -55,33 +47,28 @@ std::wstring windows_path(const std::string& path) {
     return wide;
 }
 
-bool start_huesift(const std::string& program, HuesiftProcess& process) {
+bool start_process(const std::string& program, const std::string& arguments, HuesiftProcess& process) {
     const std::wstring path = windows_path(program);
     std::wstring command_line = L"\"" + path + L"\"";
+    if (!arguments.empty()) command_line += L" " + std::wstring(arguments.begin(), arguments.end());
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process.info)) {
-        return false;
-    }
-    return wait_until([&] { return (process.window = find_main_window(process.info.dwProcessId)) != nullptr; });
+    process.started_ms = GetTickCount64();
+    return CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process.info) != 0;
 }
 
-bool wait_for_exit(HuesiftProcess& process, DWORD& exit_code) {
-    if (WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS) != WAIT_OBJECT_0) return false;
-    return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
+bool start_huesift(const std::string& program, HuesiftProcess& process) {
+    return start_process(program, "", process) &&
+           wait_until([&] { return (process.window = find_window_of(process, MAIN_WINDOW_CLASS)) != nullptr; });
 }
 
-void close_huesift(HuesiftProcess& process) {
-    if (!process.info.hProcess) return;
-    if (WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process.info.hProcess, 1);
-        WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS);
+HWND find_window_of(const HuesiftProcess& process, const char* window_class, HWND parent) {
+    HWND found = nullptr;
+    while ((found = FindWindowExA(parent, found, window_class, nullptr))) {
+        if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
     }
-    CloseHandle(process.info.hThread);
-    CloseHandle(process.info.hProcess);
-    process.info = {};
-    process.window = nullptr;
+    return nullptr;
 }
 
 HWND find_dialog_of(const HuesiftProcess& process, const char* caption) {
@@ -90,6 +77,26 @@ HWND find_dialog_of(const HuesiftProcess& process, const char* caption) {
         if (belongs_to(found, process.info.dwProcessId) && IsWindowVisible(found)) return found;
     }
     return nullptr;
+}
+
+bool wait_for_exit(const HuesiftProcess& process, DWORD& exit_code, DWORD bound_ms) {
+    if (WaitForSingleObject(process.info.hProcess, bound_ms) != WAIT_OBJECT_0) return false;
+    return GetExitCodeProcess(process.info.hProcess, &exit_code) != 0;
+}
+
+bool still_running(const HuesiftProcess& process) {
+    return WaitForSingleObject(process.info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void close_process(HuesiftProcess& process) {
+    if (!process.info.hProcess) return;
+    if (still_running(process)) {
+        TerminateProcess(process.info.hProcess, 1);
+        WaitForSingleObject(process.info.hProcess, DRIVE_WAIT_BOUND_MS);
+    }
+    CloseHandle(process.info.hThread);
+    CloseHandle(process.info.hProcess);
+    process = HuesiftProcess{};
 }
 
 std::string describe_windows_of(const HuesiftProcess& process) {

@@ -1,8 +1,20 @@
 #include "tools/driving/screen_picture.h"
 
+#include <array>
 #include <unordered_map>
 
 #include "engine/palette.h"
+
+namespace {
+
+std::array<int, PALETTE_SIZE> histogram(const std::vector<int>& indices) {
+    std::array<int, PALETTE_SIZE> counts = {};
+    for (int index : indices)
+        if (index >= 0) ++counts[index];
+    return counts;
+}
+
+}  // namespace
 
 Picture capture_area(HDC source, int left, int top, int width, int height) {
     Picture picture;
@@ -51,8 +63,75 @@ int palette_index_of(std::uint32_t colour) {
         for (int i = 0; i < PALETTE_SIZE; ++i) map[palette_colour(i) & 0x00FFFFFF] = i;
         return map;
     }();
+    if (colour == 0) return BLACK_INDEX;
     const auto found = indices.find(colour);
-    return found == indices.end() ? -1 : found->second;
+    return found == indices.end() ? FOREIGN_INDEX : found->second;
+}
+
+std::vector<int> palette_indices(const Picture& picture) {
+    std::vector<int> indices;
+    indices.reserve(picture.pixels.size());
+    for (std::uint32_t colour : picture.pixels) indices.push_back(palette_index_of(colour));
+    return indices;
+}
+
+std::vector<int> shown_indices(HWND window, int left, int top, int side, int factor) {
+    HDC device = GetDC(window);
+    const Picture picture = capture_area(device, left, top, side * factor, side * factor);
+    ReleaseDC(window, device);
+    std::vector<int> indices;
+    if (picture.pixels.empty()) return indices;
+    indices.reserve(static_cast<std::size_t>(side) * side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            indices.push_back(palette_index_of(picture.at(x * factor + factor / 2, y * factor + factor / 2)));
+    return indices;
+}
+
+bool blocks_are_uniform(HWND window, int left, int top, int side, int factor, int blocks) {
+    const int first = (side - blocks) / 2;
+    HDC device = GetDC(window);
+    const Picture picture =
+        capture_area(device, left + first * factor, top + first * factor, blocks * factor, blocks * factor);
+    ReleaseDC(window, device);
+    if (picture.pixels.empty()) return false;
+    int coloured = 0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const std::uint32_t corner = picture.at(x - x % factor, y - y % factor);
+            if (picture.at(x, y) != corner) return false;
+            coloured += corner != 0;
+        }
+    }
+    return coloured > 0;
+}
+
+int palette_step_between(const std::vector<int>& before, const std::vector<int>& after) {
+    if (before.size() != after.size()) return -1;
+    int step = 0;
+    bool first = true;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (before[i] == FOREIGN_INDEX || after[i] == FOREIGN_INDEX) return -1;
+        if ((before[i] == BLACK_INDEX) != (after[i] == BLACK_INDEX)) return -1;
+        if (before[i] == BLACK_INDEX) continue;
+        const int moved = (after[i] - before[i] + PALETTE_SIZE) % PALETTE_SIZE;
+        if (!first && moved != step) return -1;
+        step = moved;
+        first = false;
+    }
+    return step;
+}
+
+bool looks_sorted_between(const std::vector<int>& before, const std::vector<int>& after) {
+    if (before.empty() || before.size() != after.size() || before == after) return false;
+    const auto counts = histogram(before);
+    int coloured = 0;
+    for (int c : counts) coloured += c;
+    return coloured > 0 && counts == histogram(after);
+}
+
+bool looks_rotated_between(const std::vector<int>& before, const std::vector<int>& after) {
+    return palette_step_between(before, after) > 0;
 }
 
 Disorder picture_disorder(const Picture& picture, int side, std::int32_t red_direction) {

@@ -8,28 +8,13 @@
 
 #include <cstdio>
 
-#include "tools/driving/saver_process.h"
+#include "tools/driving/saver_driving.h"
+#include "tools/screenshots/ppm_file.h"
 
 namespace {
 
 constexpr int IMAGE_SIDE = 256;
 constexpr int SHRINK = 2;
-
-bool write_ppm(const Picture& picture, const char* path) {
-    if (picture.pixels.empty()) return false;
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return false;
-    std::fprintf(out, "P6\n%d %d\n255\n", picture.width / SHRINK, picture.height / SHRINK);
-    for (int y = 0; y + SHRINK <= picture.height; y += SHRINK) {
-        for (int x = 0; x + SHRINK <= picture.width; x += SHRINK) {
-            const std::uint32_t word = picture.at(x, y);
-            const unsigned char rgb[3] = {static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 8),
-                                          static_cast<unsigned char>(word)};
-            std::fwrite(rgb, 1, 3, out);
-        }
-    }
-    return std::fclose(out) == 0;
-}
 
 }  // namespace
 
@@ -39,11 +24,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     saver_program = argv[1];
-    SaverProcess saver;
+    HuesiftProcess saver;
     HWND window = nullptr;
     if (!start_saver("/s", saver) || !wait_until([&] { return (window = find_saver_window(saver)) != nullptr; })) {
         std::fprintf(stderr, "huesift.scr showed no window\n");
-        close_saver(saver);
+        close_process(saver);
         return 1;
     }
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -63,9 +48,9 @@ int main(int argc, char** argv) {
     ReleaseDC(window, screen);
     press_key(window, VK_SPACE);
     DWORD exit_code = 1;
-    wait_for_saver_exit(saver, exit_code);
-    close_saver(saver);
-    if (!rotating || !write_ppm(picture, argv[2])) {
+    wait_for_exit(saver, exit_code);
+    close_process(saver);
+    if (!rotating || !write_ppm(picture, argv[2], SHRINK)) {
         std::fprintf(stderr, "no rotating picture could be taken\n");
         return 1;
     }

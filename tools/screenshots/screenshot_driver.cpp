@@ -14,6 +14,7 @@
 #include "tools/driving/huesift_process.h"
 #include "tools/driving/options_driving.h"
 #include "tools/driving/screen_picture.h"
+#include "tools/screenshots/ppm_file.h"
 
 namespace {
 
@@ -42,22 +43,7 @@ bool save_window(HWND window, const char* path) {
     HDC screen = GetDC(nullptr);
     const Picture picture = capture_area(screen, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     ReleaseDC(nullptr, screen);
-    if (picture.pixels.empty()) return false;
-
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return false;
-    std::fprintf(out, "P6\n%d %d\n255\n", picture.width, picture.height);
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const std::uint32_t word = picture.at(x, y);
-            row[x * 3] = static_cast<unsigned char>(word >> 16);
-            row[x * 3 + 1] = static_cast<unsigned char>(word >> 8);
-            row[x * 3 + 2] = static_cast<unsigned char>(word);
-        }
-        std::fwrite(row.data(), 1, row.size(), out);
-    }
-    return std::fclose(out) == 0;
+    return write_ppm(picture, path);
 }
 
 bool sort_and_save(const HuesiftProcess& huesift, const char* path) {
@@ -91,6 +77,6 @@ int main(int argc, char** argv) {
     PostMessageA(huesift.window, WM_COMMAND, IDM_EXIT, 0);
     DWORD exit_code = 1;
     wait_for_exit(huesift, exit_code);
-    close_huesift(huesift);
+    close_process(huesift);
     return done ? 0 : 1;
 }

@@ -84,8 +84,6 @@ std::int64_t kib_growth(std::uint64_t first, std::uint64_t later) {
     return static_cast<std::int64_t>(later) - static_cast<std::int64_t>(first);
 }
 
-bool has_ended(const HuesiftProcess& process) { return WaitForSingleObject(process.info.hProcess, 0) == WAIT_OBJECT_0; }
-
 // Waits for the program asked to end. A close request that meets a modal
 // dialog does nothing, as the close box of a window under a dialog does
 // nothing; such a dialog (opened late by a command the program held back
@@ -93,7 +91,7 @@ bool has_ended(const HuesiftProcess& process) { return WaitForSingleObject(proce
 // would. False when the program has not ended within the bound.
 bool wait_for_end(const HuesiftProcess& process, DWORD& exit_code) {
     const bool ended = wait_until([&] {
-        if (has_ended(process)) return true;
+        if (!still_running(process)) return true;
         if (close_stray_dialogs(process)) PostMessageA(process.window, WM_SYSCOMMAND, SC_CLOSE, 0);
         return false;
     });
@@ -113,14 +111,14 @@ void record_end(Life& life, Tally& tally, const char* step, long index) {
         std::printf("soak: command %ld (%s): the program ended with code 0x%lx%s\n", index, step,
                     static_cast<unsigned long>(exit_code), life.asked_to_end ? "" : " without being asked to");
     }
-    close_huesift(life.process);
+    close_process(life.process);
     life = Life{};
 }
 
 // Checks that the program has ended properly or still answers within the
 // bound, and records the answer time. Ends a hung program.
 void check_answer(Life& life, Tally& tally, const char* step, long index) {
-    if (life.asked_to_end || has_ended(life.process)) {
+    if (life.asked_to_end || !still_running(life.process)) {
         record_end(life, tally, step, index);
         return;
     }
@@ -134,14 +132,14 @@ void check_answer(Life& life, Tally& tally, const char* step, long index) {
         if (answer_ms > tally.longest_answer_ms) tally.longest_answer_ms = answer_ms;
         return;
     }
-    if (has_ended(life.process)) {
+    if (!still_running(life.process)) {
         record_end(life, tally, step, index);
         return;
     }
     ++tally.hangs;
     std::printf("soak: command %ld (%s): no answer within %d ms; the program is ended; it showed:\n%s", index, step,
                 ANSWER_BOUND_MS, describe_windows_of(life.process).c_str());
-    close_huesift(life.process);
+    close_process(life.process);
     life = Life{};
 }
 
@@ -172,7 +170,7 @@ void measure(Life& life, Tally& tally, long index) {
 bool launch(const std::string& program, Life& life, Tally& tally) {
     life = Life{};
     if (!start_huesift(program, life.process)) {
-        close_huesift(life.process);
+        close_process(life.process);
         return false;
     }
     life.running = true;
