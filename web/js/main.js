@@ -18,6 +18,8 @@ const page = {
     frame: null, // the latest frame drawn
     frameAsked: false,
     gifBusy: false,
+    gifRecipe: null, // the picture a loop GIF is being made of
+    gifIterations: 0,
 };
 
 function send(message) {
@@ -45,7 +47,7 @@ function badValueLines(problems) {
 function onWorkerMessage(message) {
     switch (message.type) {
         case 'ready':
-            page.settings = message.settings.values;
+            page.settings = message.settings;
             document.documentElement.dataset.build = message.build;
             if (message.problems.length > 0) showNotice('Link values replaced', badValueLines(message.problems));
             break;
@@ -59,7 +61,7 @@ function onWorkerMessage(message) {
             if (page.recipe) showStatus(page.recipe, message);
             break;
         case 'options-applied':
-            page.settings = message.settings.values;
+            page.settings = message.settings;
             if (message.needsStart) showNotice(RESTART_CAPTION, [RESTART_TEXT]);
             break;
         case 'rotation':

@@ -79,10 +79,6 @@ function currentSettings() {
     };
 }
 
-function describeSettings() {
-    const values = currentSettings();
-    return { values, speed: engine._hs_speed_for_delay(values.delay) };
-}
 
 function randomSeed() {
     return self.crypto.getRandomValues(new Uint32Array(1))[0];
@@ -279,7 +275,7 @@ function applyOptions(values) {
     if (bits & 2) state.rotationOn = false;
     if (bits & 8) state.frameIterations = iterationsDone();
     sendFrameIfWanted();
-    post({ type: 'options-applied', needsStart: (bits & 4) !== 0, settings: describeSettings() });
+    post({ type: 'options-applied', needsStart: (bits & 4) !== 0, settings: currentSettings() });
     post({ type: 'rotation', on: state.rotationOn });
 }
 
@@ -336,7 +332,7 @@ async function init(message) {
         return;
     }
     const link = readLink(message.query);
-    post({ type: 'ready', build: message.build, settings: describeSettings(), problems: link.problems });
+    post({ type: 'ready', build: message.build, settings: currentSettings(), problems: link.problems });
     startPicture(link.seed, link.target);
     const queued = pending;
     pending = null;
