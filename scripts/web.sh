@@ -78,6 +78,8 @@ echo "Building the WebAssembly engine (SIMD and scalar)..."
 mkdir -p "$out"
 for flavour in simd scalar; do
   mapfile -t objs < <(compile_flavour "$flavour")
+  module=$out/huesift-$flavour.js
+  if [ -f "$module" ] && [ -z "$(find "${objs[@]}" -newer "$module")" ]; then continue; fi
   # shellcheck disable=SC2046
   em++ "${common_flags[@]}" $(flavour_flags "$flavour") "${objs[@]}" "${link_flags[@]}" -o "$out/huesift-$flavour.js"
 done
