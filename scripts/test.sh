@@ -67,6 +67,12 @@ run_preset win64 env HUESIFT_WINE_ARCH=win64 bash scripts/wine-session.sh
 # Its build preset makes the engine tests alone; its test preset runs them.
 run_preset portable
 
+# The web build: the engine compiled to WebAssembly against the native one
+# under node, and the page in Debian's Chromium. scripts/web-test.sh installs
+# what it needs (emscripten, chromium, the npm packages of the lock file).
+echo "=== web ==="
+step web "its tests (scripts/web-test.sh)" bash scripts/web-test.sh && passed+=("web")
+
 summary="Presets run and passed: ${passed[*]:-none}"
 if [ ${#built_only[@]} -ne 0 ]; then
   summary+="; built, tests not run: ${built_only[*]}"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The web build's speed: ns per iteration of each sort entry natively,
+# in WebAssembly with SIMD and without under node, and in the page's worker
+# in Debian's Chromium, with the ratios to native; then the page's frame
+# rate while a 512 picture sorts, its load time and its gzipped size.
+#   scripts/web-bench.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/web-tools.sh --browser
+bash scripts/web.sh --build-only
+cmake --preset native >/dev/null
+cmake --build --preset native --target huesift_engine
+
+out=build/web-bench
+mkdir -p "$out"
+g++ -std=c++20 -O2 -I"$root" web/bench/sort_entries.cpp build/native/libhuesift_engine.a -pthread -o "$out/native"
+export NODE_PATH=/usr/share/nodejs
+for flavour in simd scalar; do
+  flags=(-DHUESIFT_NO_SIMD)
+  [ $flavour = simd ] && flags=(-msimd128 -msse2)
+  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/bench/sort_entries.cpp build/web-objects/$flavour/libengine.a \
+    -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$out/$flavour.js"
+done
+
+port=${HUESIFT_WEB_PORT:-8181}
+python3 web/serve.py --port "$port" build/web &
+server=$!
+trap 'kill $server' EXIT
+
+"$out/native" >"$out/native.txt"
+node --no-experimental-fetch "$out/simd.js" >"$out/simd.txt"
+node --no-experimental-fetch "$out/scalar.js" >"$out/scalar.txt"
+(cd web && node bench/page.mjs "http://127.0.0.1:$port/" "$root/build/web") >"$out/page.txt"
+
+python3 - "$out" <<'PY'
+import sys
+out = sys.argv[1]
+def table(name):
+    return dict(line.rstrip("\n").split("\t")[-2:] for line in open(f"{out}/{name}.txt") if line.strip())
+native, simd, scalar = table("native"), table("simd"), table("scalar")
+worker = {line.split("\t")[1]: line.split("\t")[2] for line in open(f"{out}/page.txt") if line.startswith("worker")}
+print(f"{'entry (ns per iteration)':24} {'native':>8} {'wasm SIMD':>14} {'wasm scalar':>14} {'page worker':>14}")
+for entry, base in native.items():
+    b = float(base)
+    cells = [f"{float(t[entry]):6.2f} {float(t[entry]) / b:5.2f}x" for t in (simd, scalar, worker)]
+    print(f"{entry:24} {b:8.2f} {cells[0]:>14} {cells[1]:>14} {cells[2]:>14}")
+for line in open(f"{out}/page.txt"):
+    if line.startswith("page"):
+        print(" ".join(line.rstrip().split("\t")[1:]))
+PY

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""Serves a built site on the loopback address only, with the content types
+the page needs (WebAssembly, the web app manifest) and no caching, so a new
+build shows at the next reload.
+    python3 web/serve.py --port 8080 build/web
+"""
+
+import argparse
+import functools
+import http.server
+
+TYPES = {
+    ".wasm": "application/wasm",
+    ".webmanifest": "application/manifest+json",
+    ".js": "text/javascript",
+    ".mjs": "text/javascript",
+}
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, **TYPES}
+
+    def end_headers(self):
+        self.send_header("Cache-Control", "no-cache")
+        super().end_headers()
+
+    def log_message(self, format, *args):
+        pass
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, default=8080)
+    parser.add_argument("site")
+    args = parser.parse_args()
+    handler = functools.partial(Handler, directory=args.site)
+    with http.server.ThreadingHTTPServer(("127.0.0.1", args.port), handler) as server:
+        server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

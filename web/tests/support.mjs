@@ -1,0 +1,166 @@
+// What the web tests share: the paths of the built site and programs, a
+// server for the site on the loopback address, one Chromium for the run, and
+// readers for canvases, PNG text chunks and the engine's palette.
+import { execFileSync, spawn } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:net';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { PNG } from 'pngjs';
+
+export const ROOT = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+export const SITE = path.join(ROOT, 'build/web');
+export const PROGRAMS = path.join(ROOT, 'build/web-tests');
+export const RENDER = path.join(ROOT, 'build/native/render/huesift-render');
+
+// A bound for anything the page must do; generous for a loaded machine.
+export const PATIENCE = 45_000;
+
+export const BROWSER_ARGS = [
+    '--headless',
+    '--no-sandbox',
+    '--disable-gpu',
+    '--disable-quic',
+    '--no-first-run',
+    '--disable-background-networking',
+    '--disable-component-update',
+    '--disable-sync',
+];
+
+function freePort() {
+    return new Promise((resolve, reject) => {
+        const probe = createServer();
+        probe.once('error', reject);
+        probe.listen(0, '127.0.0.1', () => {
+            const { port } = probe.address();
+            probe.close(() => resolve(port));
+        });
+    });
+}
+
+async function waitForServer(url) {
+    const until = Date.now() + PATIENCE;
+    for (;;) {
+        try {
+            if ((await fetch(url)).ok) return;
+        } catch {
+            if (Date.now() > until) throw new Error(`no server at ${url}`);
+        }
+        await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+}
+
+// The site served, and one browser (Playwright gives it a fresh profile
+// folder of its own); every page gets a fresh context; `close` ends both.
+export async function openSession() {
+    const port = await freePort();
+    const server = spawn('python3', [path.join(ROOT, 'web/serve.py'), '--port', String(port), SITE], {
+        stdio: 'ignore',
+    });
+    const base = `http://127.0.0.1:${port}/`;
+    await waitForServer(base);
+    const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', args: BROWSER_ARGS });
+    return {
+        base,
+        async newPage(options = {}) {
+            const context = await browser.newContext({
+                acceptDownloads: true,
+                viewport: { width: 1100, height: 900 },
+                ...options,
+            });
+            const page = await context.newPage();
+            const errors = [];
+            page.on('pageerror', (error) => errors.push(`page error: ${error.message}`));
+            page.on('console', (message) => {
+                if (message.type() === 'error' || message.type() === 'warning') errors.push(message.text());
+            });
+            page.errors = errors;
+            return page;
+        },
+        async close() {
+            await browser.close();
+            server.kill();
+        },
+    };
+}
+
+// Waits until the canvas shows a frame, one past `above` iterations or at
+// exactly `equals` when given; returns its iterations. (The page's policy
+// refuses code made from strings, so the wait is a function.)
+export async function waitForFrame(page, { above = -1, equals = null } = {}) {
+    await page.waitForFunction(
+        ({ above, equals }) => {
+            const text = document.getElementById('picture').dataset.iterations;
+            if (text === undefined) return false;
+            const n = Number(text);
+            return equals === null ? n > above : n === equals;
+        },
+        { above, equals },
+        { timeout: PATIENCE },
+    );
+    return Number(await page.locator('#picture').getAttribute('data-iterations'));
+}
+
+export async function waitForMode(page, mode) {
+    await page.waitForFunction((wanted) => document.getElementById('status').dataset.mode === wanted, mode, {
+        timeout: PATIENCE,
+    });
+}
+
+// The canvas's pixels as RGBA bytes, with its side.
+export async function readCanvas(page) {
+    const { side, data } = await page.evaluate(() => {
+        const canvas = document.getElementById('picture');
+        const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+        let text = '';
+        for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+        return { side: canvas.width, data: btoa(text) };
+    });
+    return { side, rgba: new Uint8Array(Buffer.from(data, 'base64')) };
+}
+
+export function decodePng(bytes) {
+    const png = PNG.sync.read(Buffer.from(bytes));
+    return { side: png.width, rgba: new Uint8Array(png.data) };
+}
+
+// The tEXt chunks of a PNG file, key to value.
+export function pngText(bytes) {
+    const buffer = Buffer.from(bytes);
+    const entries = {};
+    for (let at = 8; at < buffer.length; ) {
+        const length = buffer.readUInt32BE(at);
+        const kind = buffer.toString('latin1', at + 4, at + 8);
+        if (kind === 'tEXt') {
+            const data = buffer.subarray(at + 8, at + 8 + length);
+            const split = data.indexOf(0);
+            entries[data.toString('latin1', 0, split)] = data.toString('latin1', split + 1);
+        }
+        at += 12 + length;
+    }
+    return entries;
+}
+
+// Runs huesift-render with `args` and an output of `kind` (--png,
+// --loop-gif); returns the file's bytes.
+export function render(args, kind) {
+    const dir = mkdtempSync(path.join(tmpdir(), 'huesift-render-'));
+    try {
+        const file = path.join(dir, 'out');
+        execFileSync(RENDER, [...args, kind, file], { stdio: ['ignore', 'ignore', 'inherit'] });
+        return readFileSync(file);
+    } finally {
+        rmSync(dir, { recursive: true, force: true });
+    }
+}
+
+// The engine's palette, colour word per index, as the native check program
+// prints it.
+export function enginePalette() {
+    const text = execFileSync(path.join(PROGRAMS, 'exact-native'), ['--palette'], { encoding: 'utf8' });
+    return text.trim().split('\n').map((line) => parseInt(line, 16));
+}
+
+export const colourAt = (rgba, i) => (rgba[4 * i] << 16) | (rgba[4 * i + 1] << 8) | rgba[4 * i + 2];

@@ -1,0 +1,226 @@
+// The engine as the page's worker calls it: plain C functions over the
+// picture interface and the settings header, with the pixels handed over as
+// RGBA bytes and text passed through one buffer in the module's memory.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "engine/image.h"
+#include "engine/palette.h"
+#include "engine/picture.h"
+#include "engine/rotation.h"
+#include "engine/run_state.h"
+#include "engine/settings.h"
+#include "web/wasm/loop_delay.h"
+
+namespace {
+
+// What the worker names a setting by when it passes a word or a number.
+enum WebSetting { WEB_SHAPE, WEB_SIZE, WEB_RED, WEB_SEED, WEB_SPEED, WEB_ITERATIONS };
+
+// A link's values are short; a longer one is no setting and is refused.
+constexpr std::uint32_t TEXT_ROOM = 64;
+char text_buffer[TEXT_ROOM];
+double parsed_value = 0;
+
+PictureSettle picture_settle;
+std::vector<std::uint8_t> rgba_frame;
+
+// The loop animation: copies of the picture and palette, tagged, rotated a
+// step per frame, and the frame's indices and colours.
+std::vector<std::uint32_t> loop_pixels;
+std::uint32_t loop_palette[PALETTE_SIZE];
+std::vector<std::uint8_t> loop_indices;
+std::uint8_t loop_colours[PALETTE_SIZE * 3];
+
+std::uint32_t picture_side() { return static_cast<std::uint32_t>(picture_recipe().image_size); }
+
+bool parse_named(WebSetting setting, std::string_view text, std::int32_t& code) {
+    switch (setting) {
+        case WEB_SHAPE:
+            return surface_from_name(text, code);
+        case WEB_SIZE:
+            return image_size_from_name(text, code);
+        case WEB_RED:
+            return red_direction_from_name(text, code);
+        default:
+            return false;
+    }
+}
+
+bool parse_number(WebSetting setting, std::string_view text, std::uint64_t& value) {
+    switch (setting) {
+        case WEB_SEED:
+            return parse_setting_number(text, 0xFFFFFFFFu, value);
+        case WEB_SPEED:
+            return parse_setting_number(text, ROTATION_SPEED_COUNT, value) && valid_rotation_speed(int(value));
+        case WEB_ITERATIONS:
+            return parse_setting_number(text, MAX_RECIPE_ITERATIONS, value);
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+// The buffer a word is written into before hs_parse_setting, and its room.
+EMSCRIPTEN_KEEPALIVE char* hs_text() { return text_buffer; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t hs_text_room() { return TEXT_ROOM; }
+
+// Reads the `length` bytes of the text buffer as the value of `setting`;
+// the code or number is then hs_parsed(). 0 when the value is not one the
+// setting takes.
+EMSCRIPTEN_KEEPALIVE int hs_parse_setting(int setting, std::uint32_t length) {
+    if (length > TEXT_ROOM) return 0;
+    const std::string_view text(text_buffer, length);
+    const auto which = static_cast<WebSetting>(setting);
+    std::int32_t code = 0;
+    std::uint64_t number = 0;
+    if (parse_named(which, text, code)) {
+        parsed_value = code;
+        return 1;
+    }
+    if (parse_number(which, text, number)) {
+        parsed_value = static_cast<double>(number);
+        return 1;
+    }
+    return 0;
+}
+EMSCRIPTEN_KEEPALIVE double hs_parsed() { return parsed_value; }
+
+// The word for a surface, size or red direction code ("?" for none).
+EMSCRIPTEN_KEEPALIVE const char* hs_setting_name(int setting, int code) {
+    switch (static_cast<WebSetting>(setting)) {
+        case WEB_SHAPE:
+            return surface_name(code);
+        case WEB_RED:
+            return red_direction_name(code);
+        case WEB_SIZE:
+            for (const NamedCode& entry : IMAGE_SIZE_NAMES)
+                if (entry.code == code) return entry.name;
+            return "?";
+        default:
+            return "?";
+    }
+}
+
+// The current settings, one code each: 0 surface, 1 image size, 2 refresh
+// interval, 3 rotation delay, 4 red direction.
+EMSCRIPTEN_KEEPALIVE int hs_setting(int which) {
+    const SettingsValues values = current_settings();
+    const std::int32_t codes[] = {values.surface, values.image_size, values.refresh_interval, values.rotation_delay,
+                                  values.red_direction};
+    return which >= 0 && which < 5 ? codes[which] : 0;
+}
+EMSCRIPTEN_KEEPALIVE int hs_delay_for_speed(int speed) { return rotation_delay_for_speed(speed); }
+EMSCRIPTEN_KEEPALIVE int hs_speed_for_delay(int delay) { return rotation_speed_for_delay(delay); }
+
+// Applies five new codes and says what the change does to a running
+// picture: bit 0 stop the sort or rotation, bit 1 rotation mode off, bit 2
+// tell the user to Start, bit 3 restart the refresh count. -1, with nothing
+// applied, when a code is not one the setting takes.
+EMSCRIPTEN_KEEPALIVE int hs_apply_settings(int surface, int size, int refresh, int delay, int red, int rotation_on) {
+    const SettingsValues after{surface, size, refresh, delay, red};
+    if (!valid_surface(surface) || !valid_image_size(size) || !valid_refresh_interval(refresh) ||
+        !valid_rotation_delay(delay) || !valid_red_direction(red))
+        return -1;
+    const SettingsChange change = settings_change(current_settings(), after, rotation_on != 0);
+    apply_settings(after);
+    return (change.stop_worker ? 1 : 0) | (change.rotation_off ? 2 : 0) | (change.needs_start ? 4 : 0) |
+           (change.restart_refresh_count ? 8 : 0);
+}
+
+// Makes the picture of the current settings with `seed`; 0 when it cannot
+// be made.
+EMSCRIPTEN_KEEPALIVE int hs_make_picture(std::uint32_t seed) {
+    picture_settle = PictureSettle{};
+    if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return 0;
+    if (!make_picture(recipe_from_settings(seed))) return 0;
+    rgba_frame.assign(std::size_t{picture_side()} * picture_side() * 4, 0);
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE int hs_picture_side() { return has_picture() ? int(picture_side()) : 0; }
+EMSCRIPTEN_KEEPALIVE std::uint32_t hs_picture_seed() { return picture_recipe().seed; }
+
+// Sorts `iterations` more, on this thread, and makes the settle checks now
+// due; 1 once the sort has settled or reached its cap.
+EMSCRIPTEN_KEEPALIVE int hs_sort(std::uint32_t iterations) {
+    if (!has_picture()) return 0;
+    sort_picture(iterations);
+    return watch_picture_settle(picture_settle, picture_iterations()) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE double hs_iterations() { return static_cast<double>(picture_iterations()); }
+EMSCRIPTEN_KEEPALIVE int hs_settled() { return picture_settle.settled || picture_settle.capped ? 1 : 0; }
+
+// The disorder at the latest settle check: 0 red, 1 blue, 2 green.
+EMSCRIPTEN_KEEPALIVE double hs_disorder(int channel) {
+    const Disorder& d = picture_settle.last;
+    return channel == 0 ? d.red : channel == 1 ? d.blue : d.green;
+}
+
+EMSCRIPTEN_KEEPALIVE void hs_tag() {
+    if (has_picture()) tag_picture();
+}
+EMSCRIPTEN_KEEPALIVE void hs_rotate() {
+    if (has_picture()) rotate_picture_once();
+}
+
+// The picture's pixels as RGBA bytes, opaque, for a canvas.
+EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_frame() {
+    if (!has_picture()) return nullptr;
+    const std::uint32_t* pixels = image_buffer.pixels;
+    const std::size_t count = std::size_t{picture_side()} * picture_side();
+    std::uint8_t* out = rgba_frame.data();
+    for (std::size_t i = 0; i < count; ++i, out += 4) {
+        const std::uint32_t word = pixels[i];
+        out[0] = static_cast<std::uint8_t>(red_of(word));
+        out[1] = static_cast<std::uint8_t>(green_of(word));
+        out[2] = static_cast<std::uint8_t>(blue_of(word));
+        out[3] = 0xFF;
+    }
+    return rgba_frame.data();
+}
+
+// Starts the loop animation of the picture shown: tags copies of its pixels
+// and palette as rotation does. 0 without a picture.
+EMSCRIPTEN_KEEPALIVE int hs_loop_begin() {
+    if (!has_picture() || !palette) return 0;
+    const std::size_t count = std::size_t{picture_side()} * picture_side();
+    loop_pixels.assign(image_buffer.pixels, image_buffer.pixels + count);
+    std::copy(palette, palette + PALETTE_SIZE, loop_palette);
+    tag_pixels(loop_palette, loop_pixels.data(), static_cast<std::uint32_t>(count));
+    loop_indices.assign(count, 0);
+    return PALETTE_SIZE;
+}
+
+// Makes the next frame: the first call the picture itself, each later one a
+// rotation step on. The frame's palette indices (PALETTE_SIZE for the
+// background) are hs_loop_indices(), its colours hs_loop_colours() as RGB.
+EMSCRIPTEN_KEEPALIVE void hs_loop_frame(int step) {
+    const auto count = static_cast<std::uint32_t>(loop_pixels.size());
+    if (step > 0) rotate_palette(loop_palette, loop_pixels.data(), count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t tag = loop_pixels[i] >> PIXEL_TAG_SHIFT;
+        loop_indices[i] = static_cast<std::uint8_t>(tag < PALETTE_SIZE ? tag : PALETTE_SIZE);
+    }
+    for (int k = 0; k < PALETTE_SIZE; ++k) {
+        loop_colours[3 * k] = static_cast<std::uint8_t>(red_of(loop_palette[k]));
+        loop_colours[3 * k + 1] = static_cast<std::uint8_t>(green_of(loop_palette[k]));
+        loop_colours[3 * k + 2] = static_cast<std::uint8_t>(blue_of(loop_palette[k]));
+    }
+}
+EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_loop_indices() { return loop_indices.data(); }
+EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_loop_colours() { return loop_colours; }
+EMSCRIPTEN_KEEPALIVE int hs_loop_delay() { return loop_gif_delay(current_settings().rotation_delay); }
+EMSCRIPTEN_KEEPALIVE void hs_loop_end() {
+    loop_pixels = {};
+    loop_indices = {};
+}
+
+}  // extern "C"
