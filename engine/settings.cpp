@@ -1,5 +1,6 @@
 #include "engine/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <span>
 
@@ -53,6 +54,12 @@ int rotation_speed_for_delay(std::int32_t delay) {
     for (int speed = 1; speed <= ROTATION_SPEED_COUNT; ++speed)
         if (ROTATION_DELAYS[speed - 1] == delay) return speed;
     return 0;
+}
+
+int loop_frame_delay(std::int32_t rotation_delay) {
+    constexpr int SHORTEST_DELAY = 2;
+    const int pause_ms = rotation_delay / 2;
+    return std::max(SHORTEST_DELAY, (pause_ms + 5) / 10);
 }
 
 bool parse_setting_number(std::string_view text, std::uint64_t max, std::uint64_t& value) {

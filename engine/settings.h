@@ -95,6 +95,12 @@ bool red_direction_from_name(std::string_view name, std::int32_t& code);
 std::int32_t rotation_delay_for_speed(int speed);
 int rotation_speed_for_delay(std::int32_t delay);
 
+// The frame delay of a saved rotation loop, in hundredths of a second. GIF
+// delays are whole hundredths, and common viewers show a delay below 2 as 10
+// (slow), so the pause of rotation_delay / 2 ms per step is rounded to the
+// nearest hundredth but never below 2: speeds 1 to 5 give 2, 2, 2, 3 and 6.
+int loop_frame_delay(std::int32_t rotation_delay);
+
 // A whole decimal number from 0 to `max`, digits only; false otherwise.
 bool parse_setting_number(std::string_view text, std::uint64_t max, std::uint64_t& value);
 

@@ -9,19 +9,12 @@
 
 namespace {
 
-constexpr int SHORTEST_DELAY = 2;
-
 std::uint8_t index_of_tag(std::uint32_t word) {
     const std::uint32_t tag = word >> PIXEL_TAG_SHIFT;
     return tag < PALETTE_SIZE ? static_cast<std::uint8_t>(tag) : GIF_BLACK_INDEX;
 }
 
 }  // namespace
-
-int loop_frame_delay(std::int32_t rotation_delay) {
-    const int pause_ms = rotation_delay / 2;
-    return std::max(SHORTEST_DELAY, (pause_ms + 5) / 10);
-}
 
 std::vector<std::uint8_t> palette_indices(const std::uint32_t* pixels, const std::uint32_t* palette_table,
                                           std::uint32_t count) {

@@ -7,12 +7,6 @@
 #include <string>
 #include <vector>
 
-// GIF delays are whole hundredths of a second, and common viewers show a
-// delay below 2 as 10 (slow), so the window's pause of rotation_delay / 2 ms
-// per step is rounded to the nearest hundredth but never below 2: speeds 1 to
-// 5 (4 to 64 ms) give 2, 2, 2, 3 and 6.
-int loop_frame_delay(std::int32_t rotation_delay);
-
 inline constexpr int SORT_FRAME_DELAY = 10;        // hundredths of a second
 inline constexpr int SORT_LAST_FRAME_DELAY = 300;  // the end holds before the loop starts over
 

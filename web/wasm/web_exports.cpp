@@ -14,7 +14,6 @@
 #include "engine/rotation.h"
 #include "engine/run_state.h"
 #include "engine/settings.h"
-#include "web/wasm/loop_delay.h"
 
 namespace {
 
@@ -217,7 +216,7 @@ EMSCRIPTEN_KEEPALIVE void hs_loop_frame(int step) {
 }
 EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_loop_indices() { return loop_indices.data(); }
 EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_loop_colours() { return loop_colours; }
-EMSCRIPTEN_KEEPALIVE int hs_loop_delay() { return loop_gif_delay(current_settings().rotation_delay); }
+EMSCRIPTEN_KEEPALIVE int hs_loop_delay() { return loop_frame_delay(current_settings().rotation_delay); }
 EMSCRIPTEN_KEEPALIVE void hs_loop_end() {
     loop_pixels = {};
     loop_indices = {};
