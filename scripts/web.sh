@@ -59,7 +59,7 @@ flavour_flags() {
 compile_flavour() {
   local flavour=$1 dir=$objects/$1 newest_header
   mkdir -p "$dir"
-  newest_header=$(ls -t engine/*.h web/wasm/*.h | head -1)
+  newest_header=$(find engine web/wasm -name '*.h' -printf '%T@ %p\n' | sort -n | tail -1 | cut -d' ' -f2)
   local objs=()
   for source in engine/*.cpp web/wasm/web_exports.cpp; do
     local obj=$dir/$(basename "${source%.cpp}").o
