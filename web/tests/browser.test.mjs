@@ -106,11 +106,12 @@ describe('loading and sorting', () => {
         assert.equal(first.iterations, 0, 'the first frame is the picture before its sort');
         assert.ok(roughness(first) > 0.5, `the first frame is noise (roughness ${roughness(first)})`);
         // The disorder changes at the engine's checks; four checks in a row
-        // must each be lower, unless the sort has reached order before.
-        await page.waitForFunction(() => new Set(window.disorders).size >= 4 || window.disorders.includes(0), null, {
+        // must each be lower. A 256 circle is far from order this early, so
+        // only measured values count.
+        await page.waitForFunction(() => new Set(window.disorders.filter((d) => d > 0)).size >= 4, null, {
             timeout: PATIENCE,
         });
-        const seen = await page.evaluate(() => window.disorders);
+        const seen = await page.evaluate(() => window.disorders.filter((d) => d > 0));
         const checks = seen.filter((value, i) => i === 0 || value !== seen[i - 1]);
         assert.ok(checks.length >= 3, `several checks seen: ${checks.join(', ')}`);
         for (let k = 1; k < checks.length; ++k) {
