@@ -58,15 +58,7 @@ inline constexpr NamedCode SURFACE_NAMES[] = {{"square", SURFACE_SQUARE},
 inline constexpr NamedCode IMAGE_SIZE_NAMES[] = {{"256", IMAGE_SIZE_SMALL}, {"512", IMAGE_SIZE_BIG}};
 inline constexpr NamedCode RED_DIRECTION_NAMES[] = {{"up", RED_UP}, {"down", RED_DOWN}};
 
-// The names of the settings themselves: on a command line (after "--") and
-// in a link's query,
-inline constexpr const char* SETTING_SHAPE = "shape";
-inline constexpr const char* SETTING_SIZE = "size";
-inline constexpr const char* SETTING_RED = "red";
-inline constexpr const char* SETTING_SEED = "seed";
-inline constexpr const char* SETTING_SPEED = "speed";
-inline constexpr const char* SETTING_ITERATIONS = "iterations";
-// and as the registry's values that keep them as codes.
+// The registry's values that keep the settings as codes.
 inline constexpr const char* REGISTRY_SURFACE = "Surface";
 inline constexpr const char* REGISTRY_ROTATION_SPEED = "RotationSpeed";
 inline constexpr const char* REGISTRY_IMAGE_SIZE = "ImageSize";
