@@ -2,8 +2,8 @@
 # Runs the benchmarks: natively with Google Benchmark (medians of 5
 # repetitions, interleaved), then the same benchmarks built for 32-bit and
 # for 64-bit Windows under Wine. Both count the thread's processor time, and
-# each sort case is summed up in a table beside the reference loop measured
-# in the same run. Under Wine the sort as the real window shows it follows
+# each sort case, with the best block kernels and with the scalar ones, is
+# summed up in a table beside the reference loop measured in the same run. Under Wine the sort as the real window shows it follows
 # (time spent waiting for repaints, the 512 triangle's disorder). The 32-bit
 # build is skipped, with a note, on a host that cannot run 32-bit programs.
 #   scripts/bench.sh [native|win32|win64]   (all three when no argument is given)
