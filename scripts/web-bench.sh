@@ -14,15 +14,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target huesift_engine
 
 out=build/web-bench
-mkdir -p "$out"
-g++ -std=c++20 -O2 -I"$root" web/bench/sort_entries.cpp build/native/libhuesift_engine.a -pthread -o "$out/native"
+bash scripts/web-programs.sh web/bench/sort_entries.cpp "$out"
 export NODE_PATH=/usr/share/nodejs
-for flavour in simd scalar; do
-  flags=(-DHUESIFT_NO_SIMD)
-  [ $flavour = simd ] && flags=(-msimd128 -msse2)
-  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/bench/sort_entries.cpp build/web-objects/$flavour/libengine.a \
-    -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$out/$flavour.js"
-done
 
 port=${HUESIFT_WEB_PORT:-8181}
 python3 web/serve.py --port "$port" build/web &

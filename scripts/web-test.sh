@@ -17,17 +17,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target huesift-render huesift_engine
 
 echo "Building the exactness check, native and WebAssembly..."
-programs=build/web-tests
-mkdir -p "$programs"
-g++ -std=c++20 -O2 -I"$root" web/wasm/exact_check.cpp build/native/libhuesift_engine.a -pthread \
-  -o "$programs/exact-native"
+bash scripts/web-programs.sh web/wasm/exact_check.cpp build/web-tests exact-
 export NODE_PATH=/usr/share/nodejs
-for flavour in simd scalar; do
-  flags=(-DHUESIFT_NO_SIMD)
-  [ $flavour = simd ] && flags=(-msimd128 -msse2)
-  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" web/wasm/exact_check.cpp build/web-objects/$flavour/libengine.a \
-    -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$programs/exact-$flavour.js"
-done
 
 echo "Running the web tests..."
 cd web
