@@ -1,7 +1,7 @@
 #include "screensaver/saver_painting.h"
 
 #include "engine/image.h"
-#include "screensaver/saver_placement.h"
+#include "engine/placement.h"
 #include "shell/platform_services.h"
 
 namespace {

@@ -2,8 +2,9 @@
 
 #include <windowsx.h>
 
-#include "screensaver/saver_cycle.h"
+#include "engine/show.h"
 #include "screensaver/saver_painting.h"
+#include "screensaver/saver_timings.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ bool ends_on_input(HWND window, UINT message, LPARAM lparam) {
     }
 }
 
-void on_timer() { cycle_step(GetTickCount64()); }
+void on_timer() { show_step(GetTickCount64()); }
 
 // Ends a preview whose host has gone. The system may have destroyed the
 // preview's window along with its parent without a WM_DESTROY here, and
@@ -86,7 +87,7 @@ void end_without_host() {
         DestroyWindow(window);
         return;
     }
-    cycle_end();
+    show_end();
     window_state.window = nullptr;
     install_platform(saver_platform(nullptr));
     PostQuitMessage(0);
@@ -96,7 +97,7 @@ void end_without_host() {
 // for is still served); the image is released after the loop.
 void on_destroy(HWND window) {
     KillTimer(window, CYCLE_TIMER);
-    cycle_end();
+    show_end();
     window_state.window = nullptr;
     install_platform(saver_platform(nullptr));
     PostQuitMessage(0);
@@ -170,8 +171,8 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
         ShowCursor(FALSE);
     }
     UpdateWindow(window);
-    const CycleTimings timings = choose_cycle_timings();
-    cycle_begin(timings, GetTickCount64());
+    const SaverTimings timings = choose_saver_timings();
+    show_begin(timings.show, SHOW_ON_WORKER_THREAD, GetTickCount64());
     SetTimer(window, CYCLE_TIMER, timings.check_period_ms, nullptr);
     return window;
 }
@@ -188,7 +189,7 @@ int run_saver_loop() {
         if (window_state.parent && !host_still_there()) end_without_host();
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                cycle_end();
+                show_end();
                 stop_watching_host();
                 return static_cast<int>(message.wParam);
             }
@@ -196,7 +197,7 @@ int run_saver_loop() {
             DispatchMessageA(&message);
         }
     }
-    cycle_end();
+    show_end();
     stop_watching_host();
     return EXIT_MESSAGE_LOOP_FAILED;
 }

@@ -1,12 +1,10 @@
-// The command lines Windows gives a screensaver, read in-process, and the
-// placement of the image; then huesift.scr started with arguments it does
-// not know.
+// The command lines Windows gives a screensaver, read in-process; then
+// huesift.scr started with arguments it does not know.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "screensaver/saver_arguments.h"
-#include "screensaver/saver_placement.h"
 #include "tools/driving/saver_driving.h"
 
 namespace {
@@ -41,33 +39,6 @@ TEST(SaverArguments, RefusesWhatItDoesNotKnow) {
           "/s now", "/c:owner", "/p -5", "/p 4294967296", "/c:4294967296"}) {
         EXPECT_EQ(parse_saver_arguments(arguments).mode, SAVER_INVALID) << '"' << arguments << '"';
     }
-}
-
-TEST(SaverPlacement, EnlargesByTheLargestWholeFactorAndCentres) {
-    const Placement screen = place_image(1280, 1024, 256);
-    EXPECT_EQ(screen.factor, 4);
-    EXPECT_EQ(screen.side, 1024);
-    EXPECT_EQ(screen.left, 128);
-    EXPECT_EQ(screen.top, 0);
-
-    const Placement wide = place_image(1920, 1080, 512);
-    EXPECT_EQ(wide.factor, 2);
-    EXPECT_EQ(wide.left, 448);
-    EXPECT_EQ(wide.top, 28);
-
-    const Placement exact = place_image(512, 512, 512);
-    EXPECT_EQ(exact.factor, 1);
-    EXPECT_EQ(exact.left, 0);
-
-    // Too small for the image even once: shrunk to the shorter side.
-    const Placement preview = place_image(152, 112, 256);
-    EXPECT_EQ(preview.factor, 0);
-    EXPECT_EQ(preview.side, 112);
-    EXPECT_EQ(preview.left, 20);
-    EXPECT_EQ(preview.top, 0);
-
-    EXPECT_EQ(place_image(0, 100, 256).side, 0);
-    EXPECT_EQ(place_image(100, 100, 0).side, 0);
 }
 
 // Unknown switches, and a preview without a window to draw in, end at once

@@ -1,4 +1,4 @@
-#include "screensaver/saver_placement.h"
+#include "engine/placement.h"
 
 Placement place_image(int width, int height, int image_side) {
     if (width <= 0 || height <= 0 || image_side <= 0) return {};
