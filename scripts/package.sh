@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
+bash scripts/lib/setup.sh
 for arch in win32 win64; do
   cmake --preset $arch >/dev/null
   cmake --build --preset $arch --target huesift huesift_scr

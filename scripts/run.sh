@@ -11,8 +11,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
-if why=$(bash scripts/host-runs-32bit.sh -v 2>&1); then
+bash scripts/lib/setup.sh
+if why=$(bash scripts/lib/host-runs-32bit.sh -v 2>&1); then
   arch=win32 loader=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32
   echo "Starting the 32-bit Huesift."
 else
@@ -25,7 +25,7 @@ program=$root/build/$arch/shell/huesift.exe
 
 if [ "${HUESIFT_XVFB:-0}" = 1 ]; then
   echo "Huesift runs on a virtual display; nothing will be seen. Ctrl+C ends it."
-  HUESIFT_WINE_ARCH=$arch exec bash scripts/wine-session.sh wine "$program"
+  HUESIFT_WINE_ARCH=$arch exec bash scripts/lib/wine-session.sh wine "$program"
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
@@ -47,6 +47,6 @@ export WINEPREFIX=${HUESIFT_RUN_WINEPREFIX:-$root/build/wineprefix-run-$arch}
 if [ ! -d "$WINEPREFIX" ]; then
   echo "Preparing the Wine prefix $WINEPREFIX (once; this takes a little while)..."
   "$loader" wineboot -i >/dev/null 2>&1 || true
-  bash scripts/wine-fonts.sh "$WINEPREFIX"
+  bash scripts/lib/wine-fonts.sh "$WINEPREFIX"
 fi
 exec "$loader" "$program"

@@ -11,11 +11,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 count=${1:-10000}
-bash scripts/setup.sh
+bash scripts/lib/setup.sh
 arch=win32
-bash scripts/host-runs-32bit.sh || arch=win64
+bash scripts/lib/host-runs-32bit.sh || arch=win64
 cmake --preset $arch >/dev/null
 cmake --build --preset $arch --target huesift huesift_soak
 
-HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
+HUESIFT_WINE_ARCH=$arch bash scripts/lib/wine-session.sh wine \
   "$root/build/$arch/tools/huesift_soak.exe" "$root/build/$arch/shell/huesift.exe" "$count" ${2:+"$2"}

@@ -8,13 +8,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/web-tools.sh --browser
+bash scripts/lib/web-tools.sh --browser
 bash scripts/web.sh --build-only
 cmake --preset native >/dev/null
 cmake --build --preset native --target huesift_engine
 
 out=build/web-bench
-bash scripts/web-programs.sh web/bench/sort_entries.cpp "$out"
+bash scripts/lib/web-programs.sh web/bench/sort_entries.cpp "$out"
 export NODE_PATH=/usr/share/nodejs
 
 port=${HUESIFT_WEB_PORT:-8181}

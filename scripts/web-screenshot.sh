@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/web-tools.sh --browser
+bash scripts/lib/web-tools.sh --browser
 bash scripts/web.sh --build-only
 port=${HUESIFT_WEB_PORT:-8179}
 python3 web/serve.py --port "$port" build/web &

@@ -32,7 +32,7 @@ if [ "$port" -lt 1 ] || [ "$port" -gt 65535 ]; then
   echo "web.sh: the port must be a number from 1 to 65535" >&2; exit 2
 fi
 
-bash scripts/web-tools.sh
+bash scripts/lib/web-tools.sh
 
 out=build/web
 objects=build/web-objects

@@ -2,10 +2,10 @@
 # Builds one program over the engine three ways, as the web tests and the web
 # benchmark compare them: natively against build/native's engine, and to
 # WebAssembly with SIMD and without against the objects scripts/web.sh made.
-#   scripts/web-programs.sh SOURCE.cpp OUT-DIR [PREFIX]
+#   scripts/lib/web-programs.sh SOURCE.cpp OUT-DIR [PREFIX]
 # writes OUT-DIR/PREFIXnative, OUT-DIR/PREFIXsimd.js and OUT-DIR/PREFIXscalar.js.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 source=$1 out=$2 prefix=${3:-}
 

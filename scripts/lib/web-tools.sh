@@ -2,9 +2,9 @@
 # Installs what the web build and its tests need, each only when missing:
 # Debian's emscripten (and with --browser, Debian's chromium), as root, and
 # the npm packages of web/package-lock.json, with no install scripts run.
-#   scripts/web-tools.sh [--browser]
+#   scripts/lib/web-tools.sh [--browser]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 
 packages=()
 command -v em++ >/dev/null || packages+=(emscripten)

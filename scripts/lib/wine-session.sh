@@ -7,10 +7,10 @@
 # wineserver serves the whole command, and a virtual X display is used when
 # there is no real one (or when HUESIFT_XVFB=1). Inside the command, `wine`
 # is the chosen kind's loader.
-#   scripts/wine-session.sh COMMAND [ARGS...]
-#   HUESIFT_WINE_ARCH=win64 scripts/wine-session.sh COMMAND [ARGS...]
+#   scripts/lib/wine-session.sh COMMAND [ARGS...]
+#   HUESIFT_WINE_ARCH=win64 scripts/lib/wine-session.sh COMMAND [ARGS...]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 
 fail() { echo "wine-session: $*" >&2; exit 1; }
 
@@ -20,8 +20,8 @@ case "$arch" in
   win64) loader=/usr/lib/wine/wine64; server=/usr/lib/wine/wineserver64 ;;
   *) fail "HUESIFT_WINE_ARCH must be win32 or win64, not '$arch'" ;;
 esac
-[ -x "$loader" ] || fail "Wine's $arch loader $loader is missing; run scripts/setup.sh"
-[ -x "$server" ] || fail "Wine's server $server is missing; run scripts/setup.sh"
+[ -x "$loader" ] || fail "Wine's $arch loader $loader is missing; run scripts/lib/setup.sh"
+[ -x "$server" ] || fail "Wine's server $server is missing; run scripts/lib/setup.sh"
 
 # Without a display, the script runs itself again inside xvfb-run (a shell
 # function cannot be handed through xvfb-run, whose /bin/sh drops it).
@@ -59,7 +59,7 @@ if [ ! -f "$WINEPREFIX/.huesift-ready" ]; then
   wine wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the $arch prefix $WINEPREFIX"
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
     fail "could not switch window management off in $WINEPREFIX"
-  bash "$root/scripts/wine-fonts.sh" "$WINEPREFIX"
+  bash "$root/scripts/lib/wine-fonts.sh" "$WINEPREFIX"
   wineserver -w
   touch "$WINEPREFIX/.huesift-ready"
 fi
