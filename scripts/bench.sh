@@ -10,7 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 which=${1:-all}
 case "$which" in
   all|native|win32|win64) ;;

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 for arch in win32 win64; do
   cmake --preset $arch >/dev/null
   cmake --build --preset $arch --target huesift huesift_scr

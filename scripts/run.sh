@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 if why=$(bash scripts/lib/host-runs-32bit.sh -v 2>&1); then
   arch=win32 loader=/usr/lib/wine/wine server=/usr/lib/wine/wineserver32
   echo "Starting the 32-bit Huesift."

@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 arch=win32
 bash scripts/lib/host-runs-32bit.sh || arch=win64
 cmake --preset $arch >/dev/null

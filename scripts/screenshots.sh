@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 # The 32-bit program where this host runs it; the pictures are the same.
 arch=win32
 bash scripts/lib/host-runs-32bit.sh || arch=win64

@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 count=${1:-10000}
-bash scripts/lib/setup.sh
+bash scripts/lib/install-packages.sh build
 arch=win32
 bash scripts/lib/host-runs-32bit.sh || arch=win64
 cmake --preset $arch >/dev/null

@@ -11,8 +11,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-if ! bash scripts/lib/setup.sh; then
-  echo "FAILED: installing the Debian packages (scripts/lib/setup.sh) did not succeed"
+if ! bash scripts/lib/install-packages.sh build; then
+  echo "FAILED: installing the Debian packages (scripts/lib/install-packages.sh build) did not succeed"
   exit 1
 fi
 

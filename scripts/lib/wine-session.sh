@@ -20,8 +20,8 @@ case "$arch" in
   win64) loader=/usr/lib/wine/wine64; server=/usr/lib/wine/wineserver64 ;;
   *) fail "HUESIFT_WINE_ARCH must be win32 or win64, not '$arch'" ;;
 esac
-[ -x "$loader" ] || fail "Wine's $arch loader $loader is missing; run scripts/lib/setup.sh"
-[ -x "$server" ] || fail "Wine's server $server is missing; run scripts/lib/setup.sh"
+[ -x "$loader" ] || fail "Wine's $arch loader $loader is missing; run scripts/lib/install-packages.sh build"
+[ -x "$server" ] || fail "Wine's server $server is missing; run scripts/lib/install-packages.sh build"
 
 # Without a display, the script runs itself again inside xvfb-run (a shell
 # function cannot be handed through xvfb-run, whose /bin/sh drops it).
