@@ -12,9 +12,8 @@ source=$1 out=$2 prefix=${3:-}
 mkdir -p "$out"
 g++ -std=c++20 -O2 -I"$root" "$source" build/native/libhuesift_engine.a -pthread -o "$out/${prefix}native"
 export NODE_PATH=/usr/share/nodejs
+source scripts/lib/em-build.sh
 for flavour in simd scalar; do
-  flags=(-DHUESIFT_NO_SIMD)
-  [ $flavour = simd ] && flags=(-msimd128 -msse2)
-  em++ -std=c++20 -O3 -I"$root" "${flags[@]}" "$source" build/web-objects/$flavour/libengine.a \
-    -sENVIRONMENT=node -sFILESYSTEM=0 -sINITIAL_MEMORY=33554432 -o "$out/${prefix}$flavour.js"
+  em_build $flavour "$source" build/web-objects/$flavour/libengine.a -sENVIRONMENT=node "${EM_LINK_FLAGS[@]}" \
+    -o "$out/${prefix}$flavour.js"
 done
