@@ -17,15 +17,13 @@ out=build/web-bench
 bash scripts/lib/web-programs.sh web/bench/sort_entries.cpp "$out"
 export NODE_PATH=/usr/share/nodejs
 
-port=${HUESIFT_WEB_PORT:-8181}
-python3 web/serve.py --port "$port" build/web &
-server=$!
-trap 'kill $server' EXIT
+source scripts/lib/serve-site.sh
+serve_site web-bench
 
 "$out/native" >"$out/native.txt"
 node --no-experimental-fetch "$out/simd.js" >"$out/simd.txt"
 node --no-experimental-fetch "$out/scalar.js" >"$out/scalar.txt"
-(cd web && node bench/page.mjs "http://127.0.0.1:$port/" "$root/build/web") >"$out/page.txt"
+(cd web && node bench/page.mjs "$site_url" "$root/build/web") >"$out/page.txt"
 
 python3 - "$out" <<'PY'
 import sys
