@@ -9,7 +9,9 @@
 set -euo pipefail
 list=$(cd "$(dirname "$0")" && pwd)/debian-packages.txt
 apt_wait=600
-turn_lock=/run/lock/huesift-install-packages.lock
+# Every checkout on the machine takes turns through this one file; a test
+# names a file of its own.
+turn_lock=${HUESIFT_PACKAGE_LOCK:-/run/lock/huesift-install-packages.lock}
 turn_wait=1800
 
 fail() { echo "install-packages: $*" >&2; exit 1; }
