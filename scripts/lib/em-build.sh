@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/web.sh and scripts/lib/web-programs.sh: em++ with the
 # flags every WebAssembly build of the engine shares, in one of its two
 # flavours. The SIMD flavour lets the compiler vectorise for WebAssembly SIMD

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the commands that load the built page in a browser (the web
 # benchmark and the web screenshot): serves build/web/ on the loopback address
 # in the background for as long as the command runs, and returns once the

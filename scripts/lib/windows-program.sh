@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the commands that run one of Huesift's Windows programs under
 # Wine (run, screenshots, screensaver screenshot, soak). Picks the build this
 # host runs: the 32-bit one, the product, where the host runs 32-bit code,
