@@ -2,7 +2,7 @@
 // block kernels this processor runs best and with the scalar ones, beside the
 // plain reference loop on the same image. A case's argument is entry * 5 +
 // surface (square, circle, torus, triangle, inverted triangle);
-// scripts/sort_table.py turns the medians into a table of ratios.
+// scripts/lib/sort_table.py turns the medians into a table of ratios.
 #include <vector>
 
 #include "bench/bench_support.h"

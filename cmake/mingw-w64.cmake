@@ -15,6 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# scripts/wine-session.sh puts the loader of the build's kind first on PATH
+# scripts/lib/wine-session.sh puts the loader of the build's kind first on PATH
 # as `wine`.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -10,7 +10,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/setup.sh
+bash scripts/lib/install-packages.sh build
 which=${1:-all}
 case "$which" in
   all|native|win32|win64) ;;
@@ -23,7 +23,7 @@ if [ "$which" = all ] || [ "$which" = native ]; then
   echo "=== native (x86-64 Linux) ==="
   build/native/bench/huesift_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_enable_random_interleaving=true --benchmark_min_time=0.5 2>&1 |
-    grep -E '_median|^Run|^---|^Benchmark' | python3 scripts/sort_table.py
+    grep -E '_median|^Run|^---|^Benchmark' | python3 scripts/lib/sort_table.py
 fi
 
 windows_bench() {
@@ -34,17 +34,17 @@ windows_bench() {
   local out
   out=$(mktemp)
   # Output goes through a file: Wine's services may hold a pipe open.
-  HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine "build/$arch/bench/huesift_bench.exe" \
+  HUESIFT_WINE_ARCH=$arch bash scripts/lib/wine-session.sh wine "build/$arch/bench/huesift_bench.exe" \
     >"$out" 2>&1 </dev/null
-  python3 scripts/sort_table.py <"$out"
-  HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine "build/$arch/bench/huesift_repaint_share.exe" \
+  python3 scripts/lib/sort_table.py <"$out"
+  HUESIFT_WINE_ARCH=$arch bash scripts/lib/wine-session.sh wine "build/$arch/bench/huesift_repaint_share.exe" \
     >"$out" 2>&1 </dev/null
   cat "$out"
   rm -f "$out"
 }
 
 if [ "$which" = all ] || [ "$which" = win32 ]; then
-  if why=$(bash scripts/host-runs-32bit.sh -v 2>&1); then
+  if why=$(bash scripts/lib/host-runs-32bit.sh -v 2>&1); then
     windows_bench win32 "32-bit Windows"
   else
     echo "=== 32-bit Windows: not run: $why ==="

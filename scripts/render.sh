@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 (
   cd "$root"
-  bash scripts/setup.sh
+  bash scripts/lib/install-packages.sh build
   # Build messages go to standard error, beside the program's own notes.
   cmake --preset native >&2
   cmake --build --preset native --target huesift-render >&2

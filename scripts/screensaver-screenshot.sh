@@ -6,18 +6,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
-arch=win32
-bash scripts/host-runs-32bit.sh || arch=win64
-cmake --preset $arch >/dev/null
-cmake --build --preset $arch --target huesift_scr saver_screenshot
+source scripts/lib/windows-program.sh
+windows_build huesift_scr saver_screenshot
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-HUESIFT_XVFB=1 HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
-  "$root/build/$arch/tools/saver_screenshot.exe" \
-  "$root/build/$arch/screensaver/huesift.scr" "$work/screensaver.ppm"
+HUESIFT_XVFB=1 windows_run "$windows_dir/tools/saver_screenshot.exe" \
+  "$windows_dir/screensaver/huesift.scr" "$work/screensaver.ppm"
 
 mkdir -p docs
-python3 scripts/ppm_to_png.py "$work/screensaver.ppm" docs/screensaver.png
+python3 scripts/lib/ppm_to_png.py "$work/screensaver.ppm" docs/screensaver.png
 echo "Wrote docs/screensaver.png"

@@ -7,20 +7,15 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
-# The 32-bit program where this host runs it; the pictures are the same.
-arch=win32
-bash scripts/host-runs-32bit.sh || arch=win64
-cmake --preset $arch >/dev/null
-cmake --build --preset $arch --target huesift huesift_screenshots
+source scripts/lib/windows-program.sh
+windows_build huesift huesift_screenshots
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-HUESIFT_XVFB=1 HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
-  "$root/build/$arch/tools/huesift_screenshots.exe" \
-  "$root/build/$arch/shell/huesift.exe" "$work/circle.ppm" "$work/triangle.ppm"
+HUESIFT_XVFB=1 windows_run "$windows_dir/tools/huesift_screenshots.exe" \
+  "$windows_dir/shell/huesift.exe" "$work/circle.ppm" "$work/triangle.ppm"
 
 mkdir -p docs
-python3 scripts/ppm_to_png.py "$work/circle.ppm" docs/screenshot-circle.png
-python3 scripts/ppm_to_png.py "$work/triangle.ppm" docs/screenshot-triangle-512.png
+python3 scripts/lib/ppm_to_png.py "$work/circle.ppm" docs/screenshot-circle.png
+python3 scripts/lib/ppm_to_png.py "$work/triangle.ppm" docs/screenshot-triangle-512.png
 echo "Wrote docs/screenshot-circle.png and docs/screenshot-triangle-512.png"

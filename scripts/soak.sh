@@ -11,11 +11,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 count=${1:-10000}
-bash scripts/setup.sh
-arch=win32
-bash scripts/host-runs-32bit.sh || arch=win64
-cmake --preset $arch >/dev/null
-cmake --build --preset $arch --target huesift huesift_soak
-
-HUESIFT_WINE_ARCH=$arch bash scripts/wine-session.sh wine \
-  "$root/build/$arch/tools/huesift_soak.exe" "$root/build/$arch/shell/huesift.exe" "$count" ${2:+"$2"}
+source scripts/lib/windows-program.sh
+windows_build huesift huesift_soak
+windows_run "$windows_dir/tools/huesift_soak.exe" "$windows_dir/shell/huesift.exe" "$count" ${2:+"$2"}

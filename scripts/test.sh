@@ -11,8 +11,8 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-if ! bash scripts/setup.sh; then
-  echo "FAILED: installing the Debian packages (scripts/setup.sh) did not succeed"
+if ! bash scripts/lib/install-packages.sh build; then
+  echo "FAILED: installing the Debian packages (scripts/lib/install-packages.sh build) did not succeed"
   exit 1
 fi
 
@@ -50,7 +50,7 @@ run_preset() {
 }
 
 runs_32bit=1
-why_not_32bit=$(bash scripts/host-runs-32bit.sh -v 2>&1) || runs_32bit=0
+why_not_32bit=$(bash scripts/lib/host-runs-32bit.sh -v 2>&1) || runs_32bit=0
 
 run_preset native
 run_preset asan
@@ -58,12 +58,12 @@ run_preset asan
 # full address randomisation; setarch -R turns it off for the test run alone.
 run_preset tsan setarch "$(uname -m)" -R
 if [ $runs_32bit = 1 ]; then
-  run_preset win32 bash scripts/wine-session.sh
+  run_preset win32 bash scripts/lib/wine-session.sh
 else
   build_preset win32 && built_only+=("win32")
   echo "win32: built but its tests were not run: $why_not_32bit"
 fi
-run_preset win64 env HUESIFT_WINE_ARCH=win64 bash scripts/wine-session.sh
+run_preset win64 env HUESIFT_WINE_ARCH=win64 bash scripts/lib/wine-session.sh
 # Its build preset makes the engine tests alone; its test preset runs them.
 run_preset portable
 

@@ -8,24 +8,22 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/web-tools.sh --browser
+bash scripts/lib/web-tools.sh --browser
 bash scripts/web.sh --build-only
 cmake --preset native >/dev/null
 cmake --build --preset native --target huesift_engine
 
 out=build/web-bench
-bash scripts/web-programs.sh web/bench/sort_entries.cpp "$out"
+bash scripts/lib/web-programs.sh web/bench/sort_entries.cpp "$out"
 export NODE_PATH=/usr/share/nodejs
 
-port=${HUESIFT_WEB_PORT:-8181}
-python3 web/serve.py --port "$port" build/web &
-server=$!
-trap 'kill $server' EXIT
+source scripts/lib/serve-site.sh
+serve_site web-bench
 
 "$out/native" >"$out/native.txt"
 node --no-experimental-fetch "$out/simd.js" >"$out/simd.txt"
 node --no-experimental-fetch "$out/scalar.js" >"$out/scalar.txt"
-(cd web && node bench/page.mjs "http://127.0.0.1:$port/" "$root/build/web") >"$out/page.txt"
+(cd web && node bench/page.mjs "$site_url" "$root/build/web") >"$out/page.txt"
 
 python3 - "$out" <<'PY'
 import sys

@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/web-tools.sh --browser
+bash scripts/lib/web-tools.sh --browser
 bash scripts/web.sh --build-only
 
 echo "Building huesift-render and the native engine..."
@@ -17,7 +17,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target huesift-render huesift_engine
 
 echo "Building the exactness check, native and WebAssembly..."
-bash scripts/web-programs.sh web/wasm/exact_check.cpp build/web-tests exact-
+bash scripts/lib/web-programs.sh web/wasm/exact_check.cpp build/web-tests exact-
 export NODE_PATH=/usr/share/nodejs
 
 echo "Running the web tests..."

@@ -32,26 +32,18 @@ if [ "$port" -lt 1 ] || [ "$port" -gt 65535 ]; then
   echo "web.sh: the port must be a number from 1 to 65535" >&2; exit 2
 fi
 
-bash scripts/web-tools.sh
+bash scripts/lib/web-tools.sh
 
 out=build/web
 objects=build/web-objects
 export NODE_PATH=/usr/share/nodejs
 
-# Both builds share everything but the instruction set.
-common_flags=(-std=c++20 -O3 -I"$root" -Wall -Wextra)
-link_flags=(-sMODULARIZE=1 -sEXPORT_NAME=HuesiftModule -sENVIRONMENT=worker -sFILESYSTEM=0
-  -sDYNAMIC_EXECUTION=0 -sINITIAL_MEMORY=33554432 -sALLOW_MEMORY_GROWTH=0 -sTOTAL_STACK=1048576
+source scripts/lib/em-build.sh
+# The page's module: made by a factory in a worker, with fixed memory and no
+# code made at run time.
+link_flags=(-sMODULARIZE=1 -sEXPORT_NAME=HuesiftModule -sENVIRONMENT=worker "${EM_LINK_FLAGS[@]}"
+  -sDYNAMIC_EXECUTION=0 -sALLOW_MEMORY_GROWTH=0 -sTOTAL_STACK=1048576
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString -sINCOMING_MODULE_JS_API=locateFile)
-# The SIMD build lets the compiler vectorise for WebAssembly SIMD and gives
-# the engine's SSE2 kernels, which the compiler turns into the same
-# instructions; the scalar one keeps the engine's plain paths alone.
-flavour_flags() {
-  case "$1" in
-    simd) echo "-msimd128 -msse2" ;;
-    scalar) echo "-DHUESIFT_NO_SIMD" ;;
-  esac
-}
 
 # Compiles the engine and the glue of one flavour into build/web-objects/,
 # each source again only when it or a header changed, and gathers the
@@ -64,8 +56,7 @@ compile_flavour() {
   for source in engine/*.cpp web/wasm/web_exports.cpp; do
     local obj=$dir/$(basename "${source%.cpp}").o
     if [ ! -f "$obj" ] || [ "$source" -nt "$obj" ] || [ "$newest_header" -nt "$obj" ]; then
-      # shellcheck disable=SC2046
-      em++ "${common_flags[@]}" $(flavour_flags "$flavour") -c "$source" -o "$obj"
+      em_build "$flavour" -c "$source" -o "$obj"
     fi
     objs+=("$obj")
   done
@@ -80,8 +71,7 @@ for flavour in simd scalar; do
   mapfile -t objs < <(compile_flavour "$flavour")
   module=$out/huesift-$flavour.js
   if [ -f "$module" ] && [ -z "$(find "${objs[@]}" -newer "$module")" ]; then continue; fi
-  # shellcheck disable=SC2046
-  em++ "${common_flags[@]}" $(flavour_flags "$flavour") "${objs[@]}" "${link_flags[@]}" -o "$out/huesift-$flavour.js"
+  em_build "$flavour" "${objs[@]}" "${link_flags[@]}" -o "$module"
 done
 
 echo "Copying the page..."

@@ -4,7 +4,7 @@
 # and answer every 32-bit program with "Exec format error"). Found by trying
 # the loader itself. HUESIFT_NO_32BIT=1 answers 1 on any host, so that the
 # 64-bit-only path can be tried anywhere.
-#   scripts/host-runs-32bit.sh [-v]   with -v, a refusal says why on stderr
+#   scripts/lib/host-runs-32bit.sh [-v]   with -v, a refusal says why on stderr
 set -uo pipefail
 verbose=${1:-}
 

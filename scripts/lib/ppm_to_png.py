@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Converts a binary PPM (P6, 8 bits per channel) into a PNG, with nothing
 but Python's standard library.
-    python3 scripts/ppm_to_png.py INPUT.ppm OUTPUT.png
+    python3 scripts/lib/ppm_to_png.py INPUT.ppm OUTPUT.png
 """
 
 import struct
