@@ -25,15 +25,10 @@ PictureRecipe recipe_from_settings(std::uint32_t seed) {
 
 bool make_picture(const PictureRecipe& recipe) {
     stop_worker();
-    // The mask and the fill read the settings; the picture's own recipe
-    // becomes them, so a picture made from a link is what its settings say.
-    sort_settings.surface = recipe.surface;
-    sort_settings.image_size = recipe.image_size;
-    sort_settings.red_direction = recipe.red_direction;
     current_recipe = recipe;
     reset_sorted_iterations();
     set_image_geometry(static_cast<std::uint32_t>(recipe.image_size));
-    return create_image(image_geometry.width, image_geometry.height) && build_surface(recipe.seed);
+    return create_image(image_geometry.width, image_geometry.height) && build_surface(recipe);
 }
 
 // A failed build leaves no palette; a closed drawing context no image.

@@ -6,15 +6,9 @@
 
 #include <cstdint>
 
+#include "engine/picture_recipe.h"
 #include "engine/settings.h"
 #include "engine/settle.h"
-
-struct PictureRecipe {
-    SurfaceKind surface = DEFAULT_SURFACE;
-    std::int32_t image_size = DEFAULT_IMAGE_SIZE;
-    std::int32_t red_direction = DEFAULT_RED_DIRECTION;
-    std::uint32_t seed = 0;
-};
 
 // The recipe the current settings give with `seed`.
 PictureRecipe recipe_from_settings(std::uint32_t seed);
@@ -22,9 +16,9 @@ PictureRecipe recipe_from_settings(std::uint32_t seed);
 // Stops any worker and makes the picture: the geometry, a black image in the
 // drawing context, a fresh palette, the surface's mask and every surface
 // pixel coloured by the picker, the random source seeded with recipe.seed.
-// The same recipe always makes the same pixels. False when the image or the
-// palette cannot be made (the user is told where the image code tells);
-// then there is no picture.
+// The same recipe always makes the same pixels, and the settings are left
+// as they are. False when the image or the palette cannot be made (the user
+// is told where the image code tells); then there is no picture.
 bool make_picture(const PictureRecipe& recipe);
 
 // Whether a picture exists, and the recipe that made it.

@@ -42,6 +42,7 @@ struct SettingsValues {
     std::int32_t refresh_interval = DEFAULT_REFRESH_INTERVAL;
     std::int32_t rotation_delay = DEFAULT_ROTATION_DELAY;
     std::int32_t red_direction = DEFAULT_RED_DIRECTION;
+    bool operator==(const SettingsValues&) const = default;
 };
 
 // A code and the word that names it.

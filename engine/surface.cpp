@@ -65,7 +65,7 @@ int triangle_height(int image_size) {
     return image_size == IMAGE_SIZE_BIG ? TRIANGLE_HEIGHT_BIG : TRIANGLE_HEIGHT_SMALL;
 }
 
-bool build_surface(std::uint32_t seed) {
+bool build_surface(const PictureRecipe& recipe) {
     const int n = build_palette();
     if (n == 0) return false;
     use_counts = static_cast<std::uint32_t*>(allocate_zeroed(n * sizeof(std::uint32_t), ALLOC_USE_COUNTS));
@@ -80,10 +80,10 @@ bool build_surface(std::uint32_t seed) {
     std::uint32_t* pixels = image_buffer.pixels;
     const int w = static_cast<int>(image_geometry.width);
     const int h = static_cast<int>(image_geometry.height);
-    const SurfaceKind surface = sort_settings.surface;
-    draw_surface_mask(dc, surface, sort_settings.image_size);
+    const SurfaceKind surface = recipe.surface;
+    draw_surface_mask(dc, surface, recipe.image_size);
 
-    seed_random(seed);
+    seed_random(recipe.seed);
 
     if (surface == SURFACE_SQUARE) {
         for (std::uint32_t i = 0; i < image_geometry.pixel_count; ++i) pixels[i] = pick_colour(n);

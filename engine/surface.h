@@ -5,14 +5,16 @@
 
 #include <cstdint>
 
+#include "engine/picture_recipe.h"
 #include "engine/run_state.h"
 
 struct DrawingContext;
 
-// Builds the palette, draws the mask for the current surface, seeds the
-// random source with `seed` and colours every surface pixel. False when the
-// palette or the pick counters cannot be allocated.
-bool build_surface(std::uint32_t seed);
+// Builds the palette, draws the mask of the recipe's surface and size into
+// the fresh image (of that size), seeds the random source with the recipe's
+// seed and colours every surface pixel. False when the palette or the pick
+// counters cannot be allocated.
+bool build_surface(const PictureRecipe& recipe);
 
 // Draws the white mask of `surface` for a `size` x `size` image into the
 // context's black bitmap (the square needs none).

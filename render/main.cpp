@@ -31,7 +31,7 @@ constexpr int EXIT_BAD_USAGE = 2;
 
 struct Run {
     RenderOptions options;
-    Recipe recipe;
+    RenderedRecipe recipe;
     SortOutcome outcome;
 };
 
@@ -92,15 +92,15 @@ bool write_output(const Run& run, const std::string& target,
 
 bool write_png_output(const Run& run) {
     return write_output(run, run.options.png, [&](std::FILE* stream, std::string& error) {
-        return write_png(stream, render_pixels(), run.options.size, run.options.size, recipe_entries(run.recipe),
-                         error);
+        return write_png(stream, render_pixels(), run.recipe.picture.image_size, run.recipe.picture.image_size,
+                         recipe_entries(run.recipe), error);
     });
 }
 
 bool write_loop_output(const Run& run) {
     const int delay = loop_frame_delay(rotation_delay_for_speed(run.options.speed));
     return write_output(run, run.options.loop_gif, [&](std::FILE* stream, std::string& error) {
-        return write_loop_gif(stream, render_pixels(), render_palette(), run.options.size, delay, error);
+        return write_loop_gif(stream, render_pixels(), render_palette(), run.recipe.picture.image_size, delay, error);
     });
 }
 
@@ -117,11 +117,12 @@ bool write_curve_output(const Run& run) {
 bool write_sort_output(const Run& run) {
     return write_output(run, run.options.sort_gif, [&](std::FILE* stream, std::string& error) {
         const std::vector<std::uint32_t> final_picture(render_pixels(), render_pixels() + render_pixel_count());
-        if (!open_render_image(run.options, run.recipe.seed)) {
+        if (!open_render_image(run.recipe.picture)) {
             error = "the image could not be made again";
             return false;
         }
-        GifFile* gif = begin_gif(stream, run.options.size, run.options.size, gif_table_of(render_palette()), error);
+        const int side = run.recipe.picture.image_size;
+        GifFile* gif = begin_gif(stream, side, side, gif_table_of(render_palette()), error);
         if (!gif) return false;
         int frame = 0;
         try {
@@ -160,10 +161,10 @@ int print_summary(const Run& run, double seconds) {
 int render(Run& run) {
     const RenderOptions& options = run.options;
     // As the window program's Start: the calendar time in seconds.
-    const std::uint32_t seed = options.seed_given ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
-    run.recipe = {options.surface, options.size, options.red_direction, seed, 0};
-    if (!options.quiet) std::fprintf(stderr, "seed %u\n", seed);
-    if (!open_render_image(options, seed)) {
+    run.recipe = {options.recipe, 0};
+    if (!options.seed_given) run.recipe.picture.seed = static_cast<std::uint32_t>(std::time(nullptr));
+    if (!options.quiet) std::fprintf(stderr, "seed %u\n", run.recipe.picture.seed);
+    if (!open_render_image(run.recipe.picture)) {
         std::fprintf(stderr, "huesift-render: the image could not be made (out of memory)\n");
         return EXIT_WRITE_FAILED;
     }

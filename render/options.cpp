@@ -52,15 +52,15 @@ static_assert(MIN_GIF_FRAMES == 2 && MAX_GIF_FRAMES == 1000 && ROTATION_SPEED_CO
 
 const OptionRow OPTIONS[] = {
     {"--shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the image",
-     [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.surface); }},
+     [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.recipe.surface); }},
     {"--size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
-     [](std::string_view v, Parse& p) { return image_size_from_name(v, p.options.size); }},
+     [](std::string_view v, Parse& p) { return image_size_from_name(v, p.options.recipe.image_size); }},
     {"--red", nullptr, RED_DIRECTION_NAMES, DEFAULT_RED_DIRECTION, "direction of the red sort",
-     [](std::string_view v, Parse& p) { return red_direction_from_name(v, p.options.red_direction); }},
+     [](std::string_view v, Parse& p) { return red_direction_from_name(v, p.options.recipe.red_direction); }},
     {"--seed", "N", NO_CHOICES, 0, "0 to 4294967295; without it the clock's seconds",
      [](std::string_view v, Parse& p) {
          p.options.seed_given = true;
-         return number_between(v, 0, UINT32_MAX, p.options.seed);
+         return number_between(v, 0, UINT32_MAX, p.options.recipe.seed);
      }},
     {"--iterations", "N", NO_CHOICES, 0, "sort exactly N iterations, or",
      [](std::string_view v, Parse& p) {

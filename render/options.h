@@ -6,18 +6,16 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/run_state.h"
+#include "engine/picture_recipe.h"
+#include "engine/settings.h"
 
 inline constexpr const char* RENDER_VERSION = "huesift-render 1.00";
 inline constexpr int MIN_GIF_FRAMES = 2;
 inline constexpr int MAX_GIF_FRAMES = 1000;
 
 struct RenderOptions {
-    SurfaceKind surface = DEFAULT_SURFACE;
-    std::int32_t size = DEFAULT_IMAGE_SIZE;
-    std::int32_t red_direction = DEFAULT_RED_DIRECTION;
+    PictureRecipe recipe;  // its seed counts only when seed_given
     bool seed_given = false;
-    std::uint32_t seed = 0;
     bool until_settled = true;  // the run's length unless --iterations is given
     std::uint64_t iterations = 0;
     std::string png;

@@ -7,9 +7,9 @@
 #include "engine/picture.h"
 #include "engine/run_state.h"
 
-bool open_render_image(const RenderOptions& options, std::uint32_t seed) {
+bool open_render_image(const PictureRecipe& recipe) {
     if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return false;
-    return make_picture({options.surface, options.size, options.red_direction, seed});
+    return make_picture(recipe);
 }
 
 void close_render_image() { close_drawing_context(); }

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "engine/disorder.h"
+#include "engine/picture_recipe.h"
 #include "render/options.h"
 
-// Opens the engine's drawing context and builds the seeded image for the
-// options' surface, size and `seed`, as Start does. False when the engine
-// cannot make it.
-bool open_render_image(const RenderOptions& options, std::uint32_t seed);
+// Opens the engine's drawing context and makes the picture of `recipe`, as
+// Start does. False when the engine cannot make it.
+bool open_render_image(const PictureRecipe& recipe);
 
 // Releases the image, the palette and the drawing context.
 void close_render_image();

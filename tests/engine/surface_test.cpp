@@ -1,3 +1,5 @@
+// The surfaces: each mask's shape, the seeded fill over it pick by pick, and
+// builds that fail for want of memory.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -135,13 +137,12 @@ TEST_F(SurfaceTest, TheCircleRimDoesNotDependOnEarlierSurfaces) {
 }
 
 TEST_F(SurfaceTest, AllocationFailuresEndTheBuildWithoutLeaks) {
-    sort_settings.surface = SURFACE_CIRCLE;
     set_image_geometry(256);
     for (AllocationPurpose purpose : {ALLOC_PALETTE, ALLOC_USE_COUNTS}) {
         ASSERT_TRUE(create_image(256, 256));
         failing_purpose = purpose;
         set_allocation_gate(fail_chosen);
-        EXPECT_FALSE(build_surface(1));
+        EXPECT_FALSE(build_surface({SURFACE_CIRCLE, IMAGE_SIZE_SMALL, RED_UP, 1}));
         set_allocation_gate(nullptr);
         EXPECT_EQ(use_counts, nullptr);
         EXPECT_EQ(palette, nullptr) << "a failed build keeps no palette";

@@ -15,6 +15,7 @@
 #include "engine/relaxed_word.h"
 #include "engine/run_state.h"
 #include "tests/platform_swap.h"
+#include "tests/printers.h"
 
 struct RecordedMessage {
     std::string text;

@@ -1,3 +1,5 @@
+// huesift-render's refusals and failures: bad command lines, unwritable or
+// existing targets, interrupted writes, and the options' defaults and values.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -12,6 +14,7 @@
 #include "render/animations.h"
 #include "render/options.h"
 #include "render/output_file.h"
+#include "tests/printers.h"
 #include "tests/render/render_test_support.h"
 
 namespace {
@@ -185,9 +188,8 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
     std::string error;
     const char* none[] = {"huesift-render"};
     ASSERT_EQ(parse_render_options(1, none, options, error), PARSE_RUN);
-    EXPECT_EQ(options.surface, SURFACE_CIRCLE);
-    EXPECT_EQ(options.size, 256);
-    EXPECT_EQ(options.red_direction, RED_UP);
+    const SettingsValues defaults;
+    EXPECT_EQ(options.recipe, (PictureRecipe{defaults.surface, defaults.image_size, defaults.red_direction, 0}));
     EXPECT_TRUE(options.until_settled);
     EXPECT_FALSE(options.seed_given);
 
@@ -202,12 +204,9 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
                           "--speed",
                           "3"};
     ASSERT_EQ(parse_render_options(10, some, options, error), PARSE_RUN) << error;
-    EXPECT_EQ(options.surface, SURFACE_TRIANGLE_INVERTED);
-    EXPECT_EQ(options.size, 512);
-    EXPECT_EQ(options.red_direction, RED_DOWN);
+    EXPECT_EQ(options.recipe, (PictureRecipe{SURFACE_TRIANGLE_INVERTED, IMAGE_SIZE_BIG, RED_DOWN, 4294967295u}));
     EXPECT_FALSE(options.until_settled);
     EXPECT_EQ(options.iterations, 12u);
-    EXPECT_EQ(options.seed, 4294967295u);
     EXPECT_EQ(rotation_delay_for_speed(options.speed), 32);
 }
 

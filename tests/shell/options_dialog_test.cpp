@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
+#include "tests/printers.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {
@@ -71,50 +72,27 @@ protected:
     static void command(WORD id) { SendMessageA(current_main_window(), WM_COMMAND, id, 0); }
 };
 
-struct Settings {
-    SurfaceKind surface;
-    std::int32_t rotation_delay;
-    std::int32_t image_size;
-    std::int32_t refresh_interval;
-    std::int32_t red_direction;
-    bool operator==(const Settings&) const = default;
-};
-
-Settings current_settings() {
-    return {sort_settings.surface, sort_settings.rotation_delay, sort_settings.image_size,
-            sort_settings.refresh_interval, sort_settings.red_direction};
-}
-
-std::ostream& operator<<(std::ostream& out, const Settings& s) {
-    return out << "{surface " << s.surface << ", delay " << s.rotation_delay << ", size " << s.image_size
-               << ", refresh " << s.refresh_interval << ", red " << s.red_direction << "}";
-}
-
 struct OpeningCase {
-    Settings settings;
+    SettingsValues settings;
     std::vector<int> checked;  // in the order of RADIO_BUTTONS
 };
 
 TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked) {
     const OpeningCase cases[] = {
-        {{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+        {{SURFACE_CIRCLE, IMAGE_SIZE_SMALL, REFRESH_LESS, 8, RED_UP},
          {IDC_SURFACE_CIRCLE, IDC_SPEED_1_FASTEST, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
-        {{SURFACE_SQUARE, 128, IMAGE_SIZE_BIG, REFRESH_MORE, RED_DOWN},
+        {{SURFACE_SQUARE, IMAGE_SIZE_BIG, REFRESH_MORE, 128, RED_DOWN},
          {IDC_SURFACE_SQUARE, IDC_SPEED_5_SLOWEST, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN}},
-        {{SURFACE_TORUS, 64, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+        {{SURFACE_TORUS, IMAGE_SIZE_SMALL, REFRESH_LESS, 64, RED_UP},
          {IDC_SURFACE_TORUS, IDC_SPEED_4, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
-        {{SURFACE_TRIANGLE, 32, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+        {{SURFACE_TRIANGLE, IMAGE_SIZE_SMALL, REFRESH_LESS, 32, RED_UP},
          {IDC_SURFACE_TRIANGLE, IDC_SPEED_3, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
-        {{SURFACE_TRIANGLE_INVERTED, 16, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP},
+        {{SURFACE_TRIANGLE_INVERTED, IMAGE_SIZE_SMALL, REFRESH_LESS, 16, RED_UP},
          {IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_2, IDC_SIZE_SMALL, IDC_REFRESH_LESS, IDC_RED_UP}},
     };
     for (const OpeningCase& opening : cases) {
-        SCOPED_TRACE(testing::Message() << opening.settings);
-        sort_settings.surface = opening.settings.surface;
-        sort_settings.rotation_delay = opening.settings.rotation_delay;
-        sort_settings.image_size = opening.settings.image_size;
-        sort_settings.refresh_interval = opening.settings.refresh_interval;
-        sort_settings.red_direction = opening.settings.red_direction;
+        SCOPED_TRACE(testing::PrintToString(opening.settings));
+        apply_settings(opening.settings);
 
         const OptionsRun run = use_options({}, CLOSE_WITH_CANCEL);
         ASSERT_TRUE(run.opened);
@@ -132,7 +110,7 @@ TEST_F(OptionsDialogTest, OpensWithTheButtonOfEveryCurrentCodeChecked) {
 
 TEST_F(OptionsDialogTest, OkWithoutChangesChangesNothingAndShowsNoNotice) {
     command(IDM_START);
-    const Settings before = current_settings();
+    const SettingsValues before = current_settings();
     const OptionsRun run = use_options({}, CLOSE_WITH_OK);
     ASSERT_TRUE(run.opened);
     EXPECT_TRUE(run.closed_by_user);
@@ -145,7 +123,8 @@ TEST_F(OptionsDialogTest, EveryClickedButtonBecomesItsSettingOnOk) {
     const OptionsRun run = use_options(
         {IDC_SURFACE_TRIANGLE_INVERTED, IDC_SPEED_3, IDC_SIZE_BIG, IDC_REFRESH_MORE, IDC_RED_DOWN}, CLOSE_WITH_OK);
     ASSERT_TRUE(run.opened);
-    EXPECT_EQ(current_settings(), (Settings{SURFACE_TRIANGLE_INVERTED, 32, IMAGE_SIZE_BIG, REFRESH_MORE, RED_DOWN}));
+    EXPECT_EQ(current_settings(),
+              (SettingsValues{SURFACE_TRIANGLE_INVERTED, IMAGE_SIZE_BIG, REFRESH_MORE, 32, RED_DOWN}));
     EXPECT_EQ(run.notices, 1);
 }
 
@@ -224,21 +203,24 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
     swap_platform_service(&PlatformServices::repaint, repaint_window);
 }
 
+// A button that differs from the default of its setting, and the code it
+// stands for.
 struct RestartCase {
     const char* name;
     int button;
-    Settings expected;
+    std::int32_t SettingsValues::*setting;
+    std::int32_t code;
 };
 
 TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationAndAsksForStart) {
-    const Settings defaults{SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP};
     const RestartCase cases[] = {
-        {"surface", IDC_SURFACE_SQUARE, {SURFACE_SQUARE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_UP}},
-        {"image size", IDC_SIZE_BIG, {SURFACE_CIRCLE, 8, IMAGE_SIZE_BIG, REFRESH_LESS, RED_UP}},
-        {"red direction", IDC_RED_DOWN, {SURFACE_CIRCLE, 8, IMAGE_SIZE_SMALL, REFRESH_LESS, RED_DOWN}},
+        {"surface", IDC_SURFACE_SQUARE, &SettingsValues::surface, SURFACE_SQUARE},
+        {"image size", IDC_SIZE_BIG, &SettingsValues::image_size, IMAGE_SIZE_BIG},
+        {"red direction", IDC_RED_DOWN, &SettingsValues::red_direction, RED_DOWN},
     };
     for (const RestartCase& change : cases) {
         SCOPED_TRACE(change.name);
+        const SettingsValues defaults;
         reset_run_state();
         ASSERT_EQ(current_settings(), defaults);
         command(IDM_START);
@@ -250,7 +232,9 @@ TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationA
         EXPECT_EQ(run_state.rotation_on, 0);
         EXPECT_EQ(run.notices, 1);
         EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
-        EXPECT_EQ(current_settings(), change.expected) << "only the clicked setting changes";
+        SettingsValues expected = defaults;
+        expected.*change.setting = change.code;
+        EXPECT_EQ(current_settings(), expected) << "only the clicked setting changes";
     }
 }
 
@@ -259,7 +243,7 @@ TEST_F(OptionsDialogTest, CancelEscAndCloseBoxKeepEverySetting) {
     const std::pair<const char*, Closing> closings[] = {
         {"Cancel", CLOSE_WITH_CANCEL}, {"Esc", CLOSE_WITH_ESC}, {"close box", CLOSE_WITH_CLOSE_BOX}};
     command(IDM_START);
-    const Settings before = current_settings();
+    const SettingsValues before = current_settings();
     for (const auto& [name, closing] : closings) {
         SCOPED_TRACE(name);
         const OptionsRun run = use_options(every_group, closing);
