@@ -10,7 +10,7 @@
 #include <benchmark/benchmark.h>
 #endif
 
-#include "engine/run_state.h"
+#include "engine/settings.h"
 
 // Opens the drawing context once and builds a seeded image of `surface` and
 // `size`, as Start does before the worker starts.

@@ -11,8 +11,10 @@
 
 #include "engine/disorder.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/platform.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/painting.h"

@@ -1,6 +1,7 @@
 // A rotation step and the tagging before it, on a 512 circle.
 #include "bench/bench_support.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/rotation.h"
 

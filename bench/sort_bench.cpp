@@ -8,6 +8,7 @@
 #include "bench/bench_support.h"
 #include "engine/draw_kernels.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/random.h"
 #include "engine/sort_worker.h"
 #include "tests/engine/reference_sort.h"

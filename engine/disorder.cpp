@@ -2,7 +2,7 @@
 
 #include "engine/image.h"
 #include "engine/relaxed_word.h"
-#include "engine/run_state.h"
+#include "engine/settings.h"
 
 namespace {
 

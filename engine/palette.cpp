@@ -2,7 +2,7 @@
 
 #include "engine/global_memory.h"
 #include "engine/random.h"
-#include "engine/run_state.h"
+#include "engine/image_geometry.h"
 
 std::uint32_t* palette = nullptr;
 std::uint32_t* use_counts = nullptr;

@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/rotation.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
 #include "engine/sort_worker.h"
 #include "engine/surface.h"
+#include "engine/worker.h"
 
 namespace {
 

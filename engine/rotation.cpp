@@ -4,9 +4,11 @@
 #include <thread>
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/relaxed_word.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 
 namespace {
 constexpr std::uint32_t BACKGROUND_WORD_TAG = BACKGROUND_TAG << PIXEL_TAG_SHIFT;

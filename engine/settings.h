@@ -35,7 +35,7 @@ inline constexpr std::int32_t DEFAULT_RED_DIRECTION = RED_UP;
 inline constexpr int DEFAULT_ROTATION_SPEED = 1;
 
 // The five settings as plain codes, for copying and comparing; the engine's
-// live record is SortSettings (run_state.h).
+// live record is SortSettings (sort_settings.h).
 struct SettingsValues {
     SurfaceKind surface = DEFAULT_SURFACE;
     std::int32_t image_size = DEFAULT_IMAGE_SIZE;

@@ -4,7 +4,8 @@
 
 #include "engine/picture.h"
 #include "engine/platform.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 
 namespace {
 

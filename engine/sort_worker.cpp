@@ -8,6 +8,8 @@
 #include "engine/image.h"
 #include "engine/relaxed_word.h"
 #include "engine/retry_draws.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 
 // Both variants make the generator's words a block of 624 at a time and
 // exchange without branches; the exchanges are exactly those of a loop that

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "run_state.h"
+#include "engine/platform.h"
 
 enum SortEntryIndex { SORT_SKIP_RED_DOWN, SORT_SKIP_RED_UP, SORT_RETRY_RED_DOWN, SORT_RETRY_RED_UP };
 

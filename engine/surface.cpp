@@ -4,8 +4,8 @@
 #include "engine/global_memory.h"
 #include "engine/image.h"
 #include "engine/palette.h"
+#include "engine/image_geometry.h"
 #include "engine/random.h"
-#include "engine/run_state.h"
 
 namespace {
 

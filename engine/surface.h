@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/picture_recipe.h"
-#include "engine/run_state.h"
+#include "engine/settings.h"
 
 struct DrawingContext;
 

@@ -5,7 +5,7 @@
 #include "engine/image.h"
 #include "engine/palette.h"
 #include "engine/picture.h"
-#include "engine/run_state.h"
+#include "engine/image_geometry.h"
 
 bool open_render_image(const PictureRecipe& recipe) {
     if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return false;

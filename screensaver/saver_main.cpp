@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "engine/image.h"
-#include "engine/run_state.h"
+#include "engine/worker.h"
 #include "screensaver/saver_arguments.h"
 #include "screensaver/saver_config.h"
 #include "screensaver/saver_settings.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
 
 namespace {
 

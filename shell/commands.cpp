@@ -2,12 +2,14 @@
 
 #include "engine/drawing.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/picture.h"
 #include "engine/platform.h"
-#include "engine/run_state.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/painting.h"
+#include "shell/window_flags.h"
 
 void on_start(HWND main_window) {
     stop_worker();
@@ -27,15 +29,15 @@ void on_start(HWND main_window) {
 
 void on_toggle_rotation(HWND) {
     stop_worker();
-    if (run_state.rotation_on) {
-        run_state.rotation_on = 0;
+    if (window_flags.rotation_on) {
+        window_flags.rotation_on = 0;
         return;
     }
     // Before the first Start, or after one that could not make its image or
     // palette, there is nothing to animate: rotation mode stays off, so the
     // next Toggle after a good Start switches it on.
     if (!has_picture()) return;
-    run_state.rotation_on = 1;
+    window_flags.rotation_on = 1;
     start_picture_rotation();
 }
 

@@ -1,7 +1,8 @@
 #include "shell/main_window.h"
 
 #include "engine/image.h"
-#include "engine/run_state.h"
+#include "engine/settings.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/painting.h"

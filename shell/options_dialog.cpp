@@ -5,10 +5,12 @@
 #include <span>
 
 #include "engine/platform.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
 #include "shell/modal_dialog.h"
+#include "shell/window_flags.h"
 
 namespace {
 
@@ -75,7 +77,7 @@ void options_init(HWND dialog) {
 }
 
 void options_apply(HWND dialog) {
-    run_state.params_changed = 0;
+    window_flags.params_changed = 0;
     const SettingsValues before = current_settings();
     SettingsValues after = before;
     take_checked_code(dialog, SURFACE_BUTTONS, after.surface);
@@ -89,10 +91,10 @@ void options_apply(HWND dialog) {
     // its new pace from its next pause, a sort its new interval from its next
     // tick, the refresh count restarted so that it cannot already stand past a
     // smaller interval.
-    const SettingsChange change = settings_change(before, after, run_state.rotation_on != 0);
+    const SettingsChange change = settings_change(before, after, window_flags.rotation_on != 0);
     if (change.stop_worker) stop_worker();
-    if (change.rotation_off) run_state.rotation_on = 0;
-    if (change.needs_start) run_state.params_changed = 1;
+    if (change.rotation_off) window_flags.rotation_on = 0;
+    if (change.needs_start) window_flags.params_changed = 1;
     apply_settings(after);
     if (change.restart_refresh_count) run_state.refresh_counter.store(0, std::memory_order_relaxed);
 }
@@ -118,9 +120,9 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
 
 void on_options(HWND main_window) {
     show_modal_dialog(IDD_OPTIONS, main_window, options_dialog_proc);
-    if (!run_state.params_changed) return;
+    if (!window_flags.params_changed) return;
     show_message_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);
-    run_state.params_changed = 0;
+    window_flags.params_changed = 0;
 }
 
 namespace {

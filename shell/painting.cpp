@@ -1,7 +1,7 @@
 #include "shell/painting.h"
 
 #include "engine/image.h"
-#include "engine/run_state.h"
+#include "engine/image_geometry.h"
 
 namespace {
 

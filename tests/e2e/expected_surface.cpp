@@ -1,6 +1,7 @@
 #include "tests/e2e/expected_surface.h"
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/picture.h"
 
 std::vector<bool> fresh_surface_mask(SurfaceKind surface, int size) {

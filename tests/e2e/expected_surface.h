@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "engine/run_state.h"
+#include "engine/settings.h"
 
 // True for each pixel (row-major, `size` x `size`) that a first Start with
 // `surface` and `size` colours; empty when the engine cannot build it.

@@ -1,9 +1,11 @@
+// The disorder measure: which neighbour pairs it counts and how, on small
+// images made to order.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "engine/disorder.h"
-#include "engine/run_state.h"
+#include "engine/settings.h"
 
 namespace {
 

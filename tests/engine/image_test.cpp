@@ -1,3 +1,5 @@
+// The image buffer: its header, its geometry, a new black image in the
+// drawing context, and what each failure to make one reports and leaves.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,6 +7,7 @@
 #include "engine/drawing.h"
 #include "engine/global_memory.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "tests/engine/test_support.h"
 
@@ -36,6 +39,26 @@ TEST_F(ImageTest, HeaderIsAFiftyTwoByteTopDownBitfieldsBitmapInfo) {
                                         0x00, 0xFF, 0x00, 0x00,                                      // green mask
                                         0xFF, 0x00, 0x00, 0x00};                                     // blue mask
     EXPECT_EQ(std::memcmp(&header, expected, sizeof expected), 0);
+}
+
+TEST_F(ImageTest, TheGeometryDescribesA512ImageWithNothingToShowUntilTheFirstStart) {
+    const ImageGeometry fresh;
+    EXPECT_EQ(fresh.width, 512u);
+    EXPECT_EQ(fresh.height, 512u);
+    EXPECT_EQ(fresh.pixel_count, 262144u);
+    EXPECT_EQ(fresh.byte_size, 1048576u);
+    EXPECT_EQ(fresh.image_rect.right, 0);
+    EXPECT_EQ(fresh.image_rect.bottom, 0);
+
+    set_image_geometry(256);
+    EXPECT_EQ(image_geometry.width, 256u);
+    EXPECT_EQ(image_geometry.height, 256u);
+    EXPECT_EQ(image_geometry.pixel_count, 65536u);
+    EXPECT_EQ(image_geometry.byte_size, 262144u);
+    EXPECT_EQ(image_geometry.image_rect.left, 0);
+    EXPECT_EQ(image_geometry.image_rect.top, 0);
+    EXPECT_EQ(image_geometry.image_rect.right, 256);
+    EXPECT_EQ(image_geometry.image_rect.bottom, 256);
 }
 
 TEST_F(ImageTest, ANewImageIsBlackAndSelectedIntoTheDrawingContext) {

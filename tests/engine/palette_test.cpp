@@ -1,9 +1,11 @@
+// The palette of 90 colours and the balanced colour picker, draw by draw.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
 #include "engine/global_memory.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/random.h"
 #include "tests/engine/test_support.h"

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/picture.h"
 #include "engine/random.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
 #include "engine/sort_worker.h"
+#include "engine/worker.h"
 #include "tests/engine/test_support.h"
 
 namespace {

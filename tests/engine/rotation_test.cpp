@@ -1,8 +1,13 @@
+// Palette rotation: tagging the pixels, each step of the palette, and the
+// rotation worker.
 #include <gtest/gtest.h>
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/rotation.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "tests/engine/test_support.h"
 
 namespace {

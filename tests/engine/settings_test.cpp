@@ -1,8 +1,11 @@
+// The settings' codes: their defaults, names, speeds, number parsing and
+// what each change of them stops or restarts.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "engine/settings.h"
+#include "engine/sort_settings.h"
 
 namespace {
 
@@ -62,6 +65,14 @@ TEST(Settings, TheDefaultsAreTheProgramsFirstRun) {
     EXPECT_EQ(values.refresh_interval, 16);
     EXPECT_EQ(values.rotation_delay, 8);
     EXPECT_EQ(values.red_direction, 0);
+
+    // The live record starts at the same codes.
+    const SortSettings live;
+    EXPECT_EQ(live.surface, values.surface);
+    EXPECT_EQ(live.image_size, values.image_size);
+    EXPECT_EQ(live.refresh_interval.load(), values.refresh_interval);
+    EXPECT_EQ(live.rotation_delay.load(), values.rotation_delay);
+    EXPECT_EQ(live.red_direction, values.red_direction);
 }
 
 TEST(Settings, NamesAndCodesGoBothWaysAndNothingElseIsTaken) {

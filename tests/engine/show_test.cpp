@@ -9,9 +9,11 @@
 #include <thread>
 
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/picture.h"
-#include "engine/run_state.h"
 #include "engine/show.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "tests/engine/test_support.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// The sort workers: the shipped loops against the plain reference bit for
+// bit, their exchanges, their pacing of repaints and their stopping.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,9 +17,12 @@
 #include "engine/disorder.h"
 #include "engine/draw_kernels.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/random.h"
 #include "engine/retry_draws.h"
+#include "engine/sort_settings.h"
 #include "engine/sort_worker.h"
+#include "engine/worker.h"
 #include "tests/engine/reference_sort.h"
 #include "tests/engine/test_support.h"
 

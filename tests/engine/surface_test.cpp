@@ -6,6 +6,7 @@
 
 #include "engine/global_memory.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
 #include "engine/random.h"
 #include "engine/surface.h"

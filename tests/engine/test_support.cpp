@@ -3,9 +3,12 @@
 #include "engine/draw_kernels.h"
 #include "engine/global_memory.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/platform.h"
 #include "engine/palette.h"
 #include "engine/picture.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 
 std::vector<RecordedMessage> recorded_messages;
 std::uint32_t fixed_clock_seconds = 0;
@@ -25,6 +28,8 @@ PlatformServices test_platform() {
 }  // namespace
 
 void EngineTest::SetUp() {
+    apply_settings(SettingsValues{});
+    image_geometry = ImageGeometry{};
     reset_run_state();
     set_allocation_gate(nullptr);
     install_platform(test_platform());

@@ -13,7 +13,7 @@
 
 #include "engine/random.h"
 #include "engine/relaxed_word.h"
-#include "engine/run_state.h"
+#include "engine/settings.h"
 #include "tests/platform_swap.h"
 #include "tests/printers.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/image.h"
-#include "engine/run_state.h"
+#include "engine/worker.h"
 #include "screensaver/saver_painting.h"
 #include "screensaver/saver_window.h"
 #include "shell/platform_services.h"

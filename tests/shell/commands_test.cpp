@@ -9,12 +9,15 @@
 
 #include "engine/global_memory.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
 #include "engine/sort_worker.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/painting.h"
+#include "shell/window_flags.h"
 #include "tests/shell/shell_test_support.h"
 
 namespace {
@@ -114,12 +117,12 @@ TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged) {
     ASSERT_TRUE(wait_for_repaints(1));
 
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
     ASSERT_TRUE(wait_for_repaints(2)) << "the rotation worker never repainted";
 
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
 
     // Every pixel names its palette entry, or is tagged as background.
@@ -141,20 +144,20 @@ TEST_F(CommandsTest, ToggleTwiceStartsRotationThenStopsItLeavingPixelsTagged) {
 TEST_F(CommandsTest, StartWhileRotatingSortsAndLeavesRotationModeOn) {
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
-    ASSERT_EQ(run_state.rotation_on, 1);
+    ASSERT_EQ(window_flags.rotation_on, 1);
 
     command(IDM_START);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
     ASSERT_TRUE(wait_for_repaints(1));
 
     // The next Toggle ends the sort and rotation mode; the one after that
     // animates the new image.
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
 }
 
@@ -165,7 +168,7 @@ bool fail_use_counts(AllocationPurpose purpose) { return purpose == ALLOC_USE_CO
 TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff) {
     // Before the first Start.
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
 
     // After a Start that could not make its image.
@@ -173,7 +176,7 @@ TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff
     command(IDM_START);
     ASSERT_EQ(image_buffer.pixels, nullptr);
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
 
     // After a Start that made its image but not its palette.
@@ -182,7 +185,7 @@ TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff
     ASSERT_NE(image_buffer.pixels, nullptr);
     ASSERT_EQ(palette, nullptr);
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
 
     // After a Start that made its palette but could not colour the image.
@@ -190,14 +193,14 @@ TEST_F(CommandsTest, ToggleWithNothingToAnimateStartsNothingAndLeavesRotationOff
     command(IDM_START);
     ASSERT_NE(image_buffer.pixels, nullptr);
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0) << "rotation over a black image";
+    EXPECT_EQ(window_flags.rotation_on, 0) << "rotation over a black image";
     EXPECT_FALSE(worker_is_running());
 
     // Once a Start succeeds, the first Toggle animates.
     set_allocation_gate(nullptr);
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
 }
 
@@ -257,23 +260,23 @@ TEST_F(CommandsTest, WhenNoThreadCanStartStartAndToggleLeaveNoWorkerAndKeepTheir
     restore_platform_service(&PlatformServices::start_thread);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run_state.running.load(), 0);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_EQ(image_buffer.pixels[0] >> PIXEL_TAG_SHIFT, BACKGROUND_TAG) << "the pixels stay tagged";
 }
 
 TEST_F(CommandsTest, ToggleSwitchesRotationOffEvenWhenAFailedStartLeftNoImage) {
     command(IDM_START);
     command(IDM_TOGGLE_ROTATION);
-    ASSERT_EQ(run_state.rotation_on, 1);
+    ASSERT_EQ(window_flags.rotation_on, 1);
 
     set_allocation_gate(fail_image_header);
     command(IDM_START);
     ASSERT_EQ(image_buffer.pixels, nullptr);
     EXPECT_FALSE(worker_is_running());
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
 
     command(IDM_TOGGLE_ROTATION);
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
     EXPECT_FALSE(worker_is_running());
 }
 
@@ -363,11 +366,11 @@ TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded) {
     EXPECT_TRUE(sends_returned) << "the sends were not answered during the stop";
     ASSERT_TRUE(IsWindow(window)) << "the close ran inside the stop";
     EXPECT_TRUE(worker_is_running());
-    EXPECT_EQ(run_state.rotation_on, 0);
+    EXPECT_EQ(window_flags.rotation_on, 0);
 
     // Then, in the order they came: rotation on, a new sort (rotation mode
     // stays on), and the close.
-    ASSERT_TRUE(pump_until([&] { return run_state.rotation_on == 1 && !IsWindow(window); }));
+    ASSERT_TRUE(pump_until([&] { return window_flags.rotation_on == 1 && !IsWindow(window); }));
     EXPECT_EQ(current_main_window(), nullptr);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(blocks_in_use(), 0);

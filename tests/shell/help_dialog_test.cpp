@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/run_state.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "tests/shell/shell_test_support.h"

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/run_state.h"
-#include "shell/painting.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
 #include "shell/options_dialog.h"
+#include "shell/painting.h"
+#include "shell/window_flags.h"
 #include "tests/printers.h"
 #include "tests/shell/shell_test_support.h"
 
@@ -156,7 +158,7 @@ TEST_F(OptionsDialogTest, RefreshChangeWhileSortingKeepsSortingWithoutNotice) {
         EXPECT_EQ(sort_settings.refresh_interval, REFRESH_MORE);
         EXPECT_TRUE(worker_is_running());
         EXPECT_EQ(more.notices, 0);
-        EXPECT_EQ(run_state.params_changed, 0);
+        EXPECT_EQ(window_flags.params_changed, 0);
         const int seen = repaints;
         EXPECT_TRUE(pump_until([&] { return repaints >= seen + 2; }, 10000))
             << "no repaint came after the new interval";
@@ -176,7 +178,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileSortingStopsTheSortAndAsksForStart) {
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(run.notices, 1);
     EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
-    EXPECT_EQ(run_state.params_changed, 0) << "reset once the notice is shown";
+    EXPECT_EQ(window_flags.params_changed, 0) << "reset once the notice is shown";
 }
 
 TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
@@ -186,7 +188,7 @@ TEST_F(OptionsDialogTest, SpeedChangeWhileRotatingKeepsRotatingWithoutNotice) {
     const OptionsRun run = use_options({IDC_SPEED_5_SLOWEST}, CLOSE_WITH_OK);
     ASSERT_TRUE(run.opened);
     EXPECT_EQ(sort_settings.rotation_delay, 128);
-    EXPECT_EQ(run_state.rotation_on, 1);
+    EXPECT_EQ(window_flags.rotation_on, 1);
     EXPECT_TRUE(worker_is_running());
     EXPECT_EQ(run.notices, 0);
 
@@ -221,15 +223,15 @@ TEST_F(OptionsDialogTest, SurfaceSizeOrDirectionChangeWhileRotatingEndsRotationA
     for (const RestartCase& change : cases) {
         SCOPED_TRACE(change.name);
         const SettingsValues defaults;
-        reset_run_state();
-        ASSERT_EQ(current_settings(), defaults);
+        apply_settings(defaults);
+        window_flags = WindowFlags{};
         command(IDM_START);
         command(IDM_TOGGLE_ROTATION);
         ASSERT_TRUE(worker_is_running());
         const OptionsRun run = use_options({change.button}, CLOSE_WITH_OK);
         ASSERT_TRUE(run.opened);
         EXPECT_FALSE(worker_is_running());
-        EXPECT_EQ(run_state.rotation_on, 0);
+        EXPECT_EQ(window_flags.rotation_on, 0);
         EXPECT_EQ(run.notices, 1);
         EXPECT_EQ(run.notice_text, RESTART_NOTICE_TEXT);
         SettingsValues expected = defaults;

@@ -11,9 +11,12 @@
 
 #include "engine/global_memory.h"
 #include "engine/image.h"
+#include "engine/image_geometry.h"
 #include "engine/palette.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
+#include "engine/worker.h"
 #include "shell/main_window.h"
+#include "shell/window_flags.h"
 
 namespace {
 
@@ -80,7 +83,10 @@ Watchdog watchdog;
 void ShellTest::SetUp() {
     const auto* test = testing::UnitTest::GetInstance()->current_test_info();
     watchdog.arm(std::string(test->test_suite_name()) + "." + test->name());
+    apply_settings(SettingsValues{});
+    image_geometry = ImageGeometry{};
     reset_run_state();
+    window_flags = WindowFlags{};
     set_allocation_gate(nullptr);
     ASSERT_EQ(blocks_in_use(), 0);
     ASSERT_NE(create_main_window(GetModuleHandleA(nullptr)), nullptr);

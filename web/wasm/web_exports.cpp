@@ -12,7 +12,7 @@
 #include "engine/palette.h"
 #include "engine/picture.h"
 #include "engine/rotation.h"
-#include "engine/run_state.h"
+#include "engine/sort_settings.h"
 #include "engine/settings.h"
 
 namespace {

@@ -1,3 +1,5 @@
+// The worker slot: starting and stopping the one worker, a failed thread
+// start, a worker out of memory, and stops that must keep serving repaints.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -5,12 +7,12 @@
 #include <new>
 #include <thread>
 
-#include "engine/run_state.h"
+#include "engine/worker.h"
 #include "tests/engine/test_support.h"
 
 namespace {
 
-using RunStateTest = EngineTest;
+using WorkerTest = EngineTest;
 
 std::atomic<int> entry_runs{0};
 
@@ -57,39 +59,22 @@ void count_hook(void*) { ++hook_calls; }
 
 }  // namespace
 
-TEST_F(RunStateTest, StartUpValues) {
-    EXPECT_EQ(sort_settings.surface, SURFACE_CIRCLE);
-    EXPECT_EQ(sort_settings.image_size, 256);
-    EXPECT_EQ(sort_settings.refresh_interval.load(), 16);
-    EXPECT_EQ(sort_settings.rotation_delay.load(), 8);
-    EXPECT_EQ(sort_settings.red_direction, RED_UP);
-    // Before the first Start: a 512 x 512 geometry with nothing to show.
-    EXPECT_EQ(image_geometry.width, 512u);
-    EXPECT_EQ(image_geometry.height, 512u);
-    EXPECT_EQ(image_geometry.pixel_count, 262144u);
-    EXPECT_EQ(image_geometry.byte_size, 1048576u);
-    EXPECT_EQ(image_geometry.image_rect.right, 0);
-    EXPECT_EQ(image_geometry.image_rect.bottom, 0);
-    EXPECT_EQ(run_state.running.load(), 0);
-    EXPECT_EQ(run_state.rotation_on, 0);
-    EXPECT_EQ(run_state.params_changed, 0);
+TEST_F(WorkerTest, TheRunStateStartsStoppedWithItsCountersAtZero) {
+    const RunState fresh;
+    EXPECT_EQ(fresh.running.load(), 0);
+    EXPECT_EQ(fresh.refresh_counter.load(), 0);
+    for (std::uint16_t counter : fresh.iteration_counter) EXPECT_EQ(counter, 0);
     EXPECT_FALSE(worker_is_running());
-
-    set_image_geometry(256);
-    EXPECT_EQ(image_geometry.pixel_count, 65536u);
-    EXPECT_EQ(image_geometry.byte_size, 262144u);
-    EXPECT_EQ(image_geometry.image_rect.right, 256);
-    EXPECT_EQ(image_geometry.image_rect.bottom, 256);
 }
 
-TEST_F(RunStateTest, StoppingWithAnEmptySlotChangesNothing) {
+TEST_F(WorkerTest, StoppingWithAnEmptySlotChangesNothing) {
     run_state.running.store(1);
     stop_worker();
     EXPECT_EQ(run_state.running.load(), 1);
     run_state.running.store(0);
 }
 
-TEST_F(RunStateTest, StartThenTwoStops) {
+TEST_F(WorkerTest, StartThenTwoStops) {
     entry_runs = 0;
     start_worker(counting_entry);
     EXPECT_TRUE(worker_is_running());
@@ -102,7 +87,7 @@ TEST_F(RunStateTest, StartThenTwoStops) {
     EXPECT_EQ(run_state.running.load(), 0);
 }
 
-TEST_F(RunStateTest, AFailedThreadStartLeavesTheSlotEmptyAndRunningZero) {
+TEST_F(WorkerTest, AFailedThreadStartLeavesTheSlotEmptyAndRunningZero) {
     swap_platform_service(&PlatformServices::start_thread, refuse_thread);
     start_worker(counting_entry);
     EXPECT_FALSE(worker_is_running());
@@ -113,7 +98,7 @@ TEST_F(RunStateTest, AFailedThreadStartLeavesTheSlotEmptyAndRunningZero) {
     EXPECT_TRUE(worker_is_running());
 }
 
-TEST_F(RunStateTest, RepaintCallsTheInstalledHookOnly) {
+TEST_F(WorkerTest, RepaintCallsTheInstalledHookOnly) {
     hook_calls = 0;
     request_repaint();  // no hook yet: returns at once
     swap_platform_service(&PlatformServices::repaint, count_hook);
@@ -122,7 +107,7 @@ TEST_F(RunStateTest, RepaintCallsTheInstalledHookOnly) {
     EXPECT_EQ(hook_calls, 2);
 }
 
-TEST_F(RunStateTest, StoppingAWorkerThatWaitsForARepaintCompletes) {
+TEST_F(WorkerTest, StoppingAWorkerThatWaitsForARepaintCompletes) {
     install_ui_harness();
     start_worker(repainting_entry);
     // Let it get into a request that nobody answers yet, then stop: the wait
@@ -133,7 +118,7 @@ TEST_F(RunStateTest, StoppingAWorkerThatWaitsForARepaintCompletes) {
     EXPECT_GE(repaints_served(), 3);
 }
 
-TEST_F(RunStateTest, AStopEnteredDuringTheWaitWaitsForTheSameWorkerAndNothingStarts) {
+TEST_F(WorkerTest, AStopEnteredDuringTheWaitWaitsForTheSameWorkerAndNothingStarts) {
     entry_runs = 0;
     bounded_entry_ended = false;
     start_worker(bounded_entry);
@@ -146,7 +131,7 @@ TEST_F(RunStateTest, AStopEnteredDuringTheWaitWaitsForTheSameWorkerAndNothingSta
     stop_worker();
 }
 
-TEST_F(RunStateTest, AWorkerOutOfMemoryEndsWithoutEndingTheProcess) {
+TEST_F(WorkerTest, AWorkerOutOfMemoryEndsWithoutEndingTheProcess) {
     start_worker(out_of_memory_entry);
     const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (run_state.running.load() != 0 && std::chrono::steady_clock::now() < bound) std::this_thread::yield();

@@ -1,9 +1,7 @@
-#include "engine/run_state.h"
+#include "engine/worker.h"
 
 #include <new>
 
-SortSettings sort_settings;
-ImageGeometry image_geometry;
 RunState run_state;
 WorkerSlot worker_slot;
 
@@ -54,34 +52,8 @@ bool worker_stop_waiting() { return stops_waiting > 0; }
 
 bool worker_is_running() { return worker_slot.thread.joinable(); }
 
-void set_image_geometry(std::uint32_t n) {
-    image_geometry.width = n;
-    image_geometry.height = n;
-    image_geometry.pixel_count = n * n;
-    image_geometry.byte_size = n * n * 4;
-    image_geometry.image_rect = ImageRect{0, 0, static_cast<std::int32_t>(n), static_cast<std::int32_t>(n)};
-}
-
-SettingsValues current_settings() {
-    return {sort_settings.surface, sort_settings.image_size,
-            sort_settings.refresh_interval.load(std::memory_order_relaxed),
-            sort_settings.rotation_delay.load(std::memory_order_relaxed), sort_settings.red_direction};
-}
-
-void apply_settings(const SettingsValues& values) {
-    sort_settings.surface = values.surface;
-    sort_settings.image_size = values.image_size;
-    sort_settings.refresh_interval.store(values.refresh_interval, std::memory_order_relaxed);
-    sort_settings.rotation_delay.store(values.rotation_delay, std::memory_order_relaxed);
-    sort_settings.red_direction = values.red_direction;
-}
-
 void reset_run_state() {
-    apply_settings(SettingsValues{});
-    image_geometry = ImageGeometry{};
     run_state.running.store(0);
-    run_state.rotation_on = 0;
-    run_state.params_changed = 0;
     run_state.refresh_counter.store(0);
     for (auto& counter : run_state.iteration_counter) counter = 0;
 }

@@ -1,0 +1,3 @@
+#include "shell/window_flags.h"
+
+WindowFlags window_flags;
