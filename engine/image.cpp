@@ -4,7 +4,6 @@
 
 #include "engine/drawing.h"
 #include "engine/global_memory.h"
-#include "engine/platform.h"
 #include "engine/palette.h"
 
 ImageBuffer image_buffer;
@@ -42,26 +41,24 @@ void close_drawing_context() {
     image_buffer.drawing_context = nullptr;
 }
 
-bool create_image(std::uint32_t width, std::uint32_t height) {
+ImageOutcome create_image(std::uint32_t width, std::uint32_t height) {
     release_image();
-    if (!image_buffer.drawing_context) return false;
+    if (!image_buffer.drawing_context) return IMAGE_NO_CONTEXT;
 
     auto* header = static_cast<ImageHeader*>(allocate_zeroed(sizeof(ImageHeader), ALLOC_IMAGE_HEADER));
-    if (!header) return false;
+    if (!header) return IMAGE_NO_HEADER;
     fill_image_header(*header, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
 
     std::uint32_t* bits = nullptr;
     Bitmap* bitmap = create_dib_section(*header, &bits);
     if (!bitmap) {
-        show_message_box(NO_BITMAP_TEXT, BITMAP_FAILURE_CAPTION);
         release_block(header);
-        return false;
+        return IMAGE_NO_BITMAP;
     }
     if (!bits) {
-        show_message_box(NO_BITS_TEXT, BITMAP_FAILURE_CAPTION);
         delete_bitmap(bitmap);
         release_block(header);
-        return false;
+        return IMAGE_NO_BITS;
     }
 
     std::memset(bits, 0, static_cast<std::size_t>(width) * height * sizeof(std::uint32_t));
@@ -69,7 +66,7 @@ bool create_image(std::uint32_t width, std::uint32_t height) {
     image_buffer.image_bitmap = bitmap;
     image_buffer.pixels = bits;
     image_buffer.previous_bitmap = select_bitmap(image_buffer.drawing_context, bitmap);
-    return true;
+    return IMAGE_MADE;
 }
 
 void release_image() {

@@ -1,6 +1,7 @@
 // The image the user watches: the pixel word layout, the header that
 // describes it to the platform, its bitmap in the one drawing context, and
-// its creation and release together with the palette.
+// its creation (saying what failed, for the front end to tell the user in
+// its own words) and release together with the palette.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +26,14 @@ struct ImageBuffer {
 
 extern ImageBuffer image_buffer;
 
-inline constexpr const char* BITMAP_FAILURE_CAPTION = "CreateBitmap()...";
-inline constexpr const char* NO_BITMAP_TEXT = "CreateDIBSection returned NULL bitmap handle!";
-inline constexpr const char* NO_BITS_TEXT = "CreateDIBSection returned NULL pointer to bitmap bits!";
+// What create_image did: made the image, or the step that failed.
+enum ImageOutcome {
+    IMAGE_MADE,
+    IMAGE_NO_CONTEXT,  // no drawing context is open
+    IMAGE_NO_HEADER,   // no memory for the image header
+    IMAGE_NO_BITMAP,   // the bitmap could not be created
+    IMAGE_NO_BITS,     // the bitmap came without pixel memory
+};
 
 // Opens the one drawing context; the window handle is the platform's and is
 // not needed by the engine's own rasteriser. False when it cannot be opened.
@@ -35,9 +41,9 @@ bool open_drawing_context(void* window);
 void close_drawing_context();
 
 // Replaces the image with a black width x height one selected into the
-// drawing context. False (with the user told where there is something to
-// tell) when it cannot be made; there is then no image and no palette.
-bool create_image(std::uint32_t width, std::uint32_t height);
+// drawing context. When it cannot be made there is no image and no palette,
+// and the outcome says which step failed.
+ImageOutcome create_image(std::uint32_t width, std::uint32_t height);
 
 // Releases the image, if any, and the palette, if any.
 void release_image();

@@ -25,12 +25,14 @@ PictureRecipe recipe_from_settings(std::uint32_t seed) {
     return {sort_settings.surface, sort_settings.image_size, sort_settings.red_direction, seed};
 }
 
-bool make_picture(const PictureRecipe& recipe) {
+PictureOutcome make_picture(const PictureRecipe& recipe) {
     stop_worker();
     current_recipe = recipe;
     reset_sorted_iterations();
     set_image_geometry(static_cast<std::uint32_t>(recipe.image_size));
-    return create_image(image_geometry.width, image_geometry.height) && build_surface(recipe);
+    const ImageOutcome image = create_image(image_geometry.width, image_geometry.height);
+    if (image != IMAGE_MADE) return {false, image};
+    return {build_surface(recipe), IMAGE_MADE};
 }
 
 // A failed build leaves no palette; a closed drawing context no image.

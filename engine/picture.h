@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/image.h"
 #include "engine/picture_recipe.h"
 #include "engine/settings.h"
 #include "engine/settle.h"
@@ -13,13 +14,22 @@
 // The recipe the current settings give with `seed`.
 PictureRecipe recipe_from_settings(std::uint32_t seed);
 
+// What make_picture did: whether the picture was made and, when it was not
+// for want of an image, what create_image reported, which the front end may
+// tell the user in its own words. Tests as true when the picture was made.
+struct PictureOutcome {
+    bool made = false;
+    ImageOutcome image = IMAGE_MADE;
+    explicit operator bool() const { return made; }
+};
+
 // Stops any worker and makes the picture: the geometry, a black image in the
 // drawing context, a fresh palette, the surface's mask and every surface
 // pixel coloured by the picker, the random source seeded with recipe.seed.
 // The same recipe always makes the same pixels, and the settings are left
-// as they are. False when the image or the palette cannot be made (the user
-// is told where the image code tells); then there is no picture.
-bool make_picture(const PictureRecipe& recipe);
+// as they are. Not made when the image or the palette cannot be; then there
+// is no picture.
+PictureOutcome make_picture(const PictureRecipe& recipe);
 
 // Whether a picture exists, and the recipe that made it.
 bool has_picture();

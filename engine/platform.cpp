@@ -26,10 +26,6 @@ void wait_for_worker(std::thread& worker) {
     }
 }
 
-void show_message_box(const char* text, const char* caption) {
-    if (services.message_box) services.message_box(services.context, text, caption);
-}
-
 bool start_thread(std::thread& worker, WorkerEntry entry) {
     if (services.start_thread) return services.start_thread(services.context, worker, entry);
     try {

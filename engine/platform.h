@@ -1,11 +1,11 @@
 // What the platform lends the engine, as one record that each front end
 // installs once: the repaint the workers call, the wait that keeps the
-// user-interface thread serving while a worker stops, the message box for
-// failures the user must see, the starter of worker threads and the clock
-// that seeds a new picture. Every service is handed the record's context, so
-// a front end needs no global of its own to serve one. A service left empty
-// has a plain default, so the engine also runs (and is tested) with no
-// platform at all.
+// user-interface thread serving while a worker stops, the starter of worker
+// threads and the clock that seeds a new picture. Every service is handed
+// the record's context, so a front end needs no global of its own to serve
+// one. A service left empty has a plain default, so the engine also runs (and
+// is tested) with no platform at all. The engine tells the user nothing
+// itself: it reports what failed, and each front end words it.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +20,6 @@ struct PlatformServices {
     // Waits until `worker` has ended while the calling (user-interface)
     // thread keeps servicing the worker's repaint requests. Default: a join.
     void (*wait_for_worker)(void* context, std::thread& worker) = nullptr;
-    // Shows `text` under `caption` with an OK button. Default: nothing shows.
-    void (*message_box)(void* context, const char* text, const char* caption) = nullptr;
     // Starts a thread running `entry` into `worker`; false when none could be
     // started. Default: a std::thread.
     bool (*start_thread)(void* context, std::thread& worker, WorkerEntry entry) = nullptr;
@@ -38,6 +36,5 @@ const PlatformServices& installed_platform();
 // The services, each falling back on its default.
 void request_repaint();
 void wait_for_worker(std::thread& worker);
-void show_message_box(const char* text, const char* caption);
 bool start_thread(std::thread& worker, WorkerEntry entry);
 std::uint32_t clock_seconds();

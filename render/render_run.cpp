@@ -9,7 +9,7 @@
 
 bool open_render_image(const PictureRecipe& recipe) {
     if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return false;
-    return make_picture(recipe);
+    return make_picture(recipe).made;
 }
 
 void close_render_image() { close_drawing_context(); }

@@ -91,8 +91,6 @@ void repaint_saver_window(void* context) {
 }  // namespace
 
 PlatformServices saver_platform(HWND window) {
-    // No message box: a failure in full screen leaves the screen black rather
-    // than showing a box behind a topmost window.
     PlatformServices services;
     services.context = window;
     services.repaint = repaint_saver_window;

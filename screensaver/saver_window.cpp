@@ -171,6 +171,9 @@ HWND create_saver_window(HINSTANCE instance, HWND preview_parent) {
         ShowCursor(FALSE);
     }
     UpdateWindow(window);
+    // A picture the show cannot make is not worded: a box behind the topmost
+    // full-screen window would go unseen, so the screen stays black until the
+    // next picture.
     const SaverTimings timings = choose_saver_timings();
     show_begin(timings.show, SHOW_ON_WORKER_THREAD, GetTickCount64());
     SetTimer(window, CYCLE_TIMER, timings.check_period_ms, nullptr);

@@ -8,6 +8,7 @@
 #include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
+#include "shell/message_boxes.h"
 #include "shell/painting.h"
 #include "shell/window_flags.h"
 
@@ -21,8 +22,13 @@ void on_start(HWND main_window) {
             static_cast<int>(image_geometry.height));
     repaint_image_rect(main_window);
 
-    // Every Start is a new picture, seeded with the calendar time.
-    if (!make_picture(recipe_from_settings(clock_seconds()))) return;
+    // Every Start is a new picture, seeded with the calendar time. An image
+    // that cannot be made is worded here, before anything else happens.
+    const PictureOutcome picture = make_picture(recipe_from_settings(clock_seconds()));
+    if (!picture) {
+        tell_image_failure(picture.image);
+        return;
+    }
     // The first picture comes with the worker's first refresh.
     start_picture_sort();
 }

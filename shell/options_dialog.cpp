@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/platform.h"
 #include "engine/sort_settings.h"
 #include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
+#include "shell/message_boxes.h"
 #include "shell/modal_dialog.h"
 #include "shell/window_flags.h"
 
@@ -121,7 +121,7 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
 void on_options(HWND main_window) {
     show_modal_dialog(IDD_OPTIONS, main_window, options_dialog_proc);
     if (!window_flags.params_changed) return;
-    show_message_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);
+    show_ownerless_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);
     window_flags.params_changed = 0;
 }
 

@@ -18,15 +18,10 @@ void wait_servicing_messages(void*, std::thread& worker) {
     }
 }
 
-void show_platform_message_box(void*, const char* text, const char* caption) {
-    MessageBoxA(nullptr, text, caption, MB_OK);
-}
-
 PlatformServices window_platform(HWND window, void (*repaint)(void* window)) {
     PlatformServices services;
     services.context = window;
     services.repaint = repaint;
     services.wait_for_worker = wait_servicing_messages;
-    services.message_box = show_platform_message_box;
     return services;
 }

@@ -63,7 +63,7 @@ TEST_F(ImageTest, TheGeometryDescribesA512ImageWithNothingToShowUntilTheFirstSta
 
 TEST_F(ImageTest, ANewImageIsBlackAndSelectedIntoTheDrawingContext) {
     set_image_geometry(256);
-    ASSERT_TRUE(create_image(256, 256));
+    ASSERT_EQ(create_image(256, 256), IMAGE_MADE);
     ASSERT_NE(image_buffer.pixels, nullptr);
     for (std::uint32_t i = 0; i < 256 * 256; ++i) ASSERT_EQ(image_buffer.pixels[i], 0u) << i;
     EXPECT_EQ(image_buffer.previous_bitmap, &image_buffer.drawing_context->placeholder);
@@ -83,38 +83,34 @@ TEST_F(ImageTest, ANewImageIsBlackAndSelectedIntoTheDrawingContext) {
     EXPECT_EQ(get_pixel(dc, 38, 202), 0x654321u);
 }
 
-TEST_F(ImageTest, EachCreationFailureLeavesNoImageNoPaletteAndNoMemory) {
+TEST_F(ImageTest, EachCreationFailureSaysWhichStepFailedAndLeavesNoImageNoPaletteAndNoMemory) {
     struct Case {
         AllocationPurpose purpose;
-        const char* text;  // nullptr: no message
+        ImageOutcome outcome;
     };
     const Case cases[] = {
-        {ALLOC_IMAGE_HEADER, nullptr}, {ALLOC_BITMAP, NO_BITMAP_TEXT}, {ALLOC_BITMAP_BITS, NO_BITS_TEXT}};
+        {ALLOC_IMAGE_HEADER, IMAGE_NO_HEADER}, {ALLOC_BITMAP, IMAGE_NO_BITMAP}, {ALLOC_BITMAP_BITS, IMAGE_NO_BITS}};
     for (const Case& c : cases) {
         // An earlier image and palette are released by the attempt.
         set_allocation_gate(nullptr);
         set_image_geometry(256);
-        ASSERT_TRUE(create_image(256, 256));
+        ASSERT_EQ(create_image(256, 256), IMAGE_MADE);
         ASSERT_EQ(build_palette(), PALETTE_SIZE);
-        recorded_messages.clear();
 
         failing_purpose = c.purpose;
         set_allocation_gate(fail_chosen);
-        EXPECT_FALSE(create_image(256, 256));
+        EXPECT_EQ(create_image(256, 256), c.outcome);
         EXPECT_TRUE(no_image());
         EXPECT_EQ(blocks_in_use(), 0);
         EXPECT_EQ(image_buffer.drawing_context->bitmap, &image_buffer.drawing_context->placeholder);
-        if (c.text) {
-            ASSERT_EQ(recorded_messages.size(), 1u);
-            EXPECT_EQ(recorded_messages[0].text, c.text);
-            EXPECT_EQ(recorded_messages[0].caption, "CreateBitmap()...");
-        } else {
-            EXPECT_TRUE(recorded_messages.empty());
-        }
         // The user can try again.
         set_allocation_gate(nullptr);
-        EXPECT_TRUE(create_image(256, 256));
+        EXPECT_EQ(create_image(256, 256), IMAGE_MADE);
     }
+
+    close_drawing_context();
+    EXPECT_EQ(create_image(256, 256), IMAGE_NO_CONTEXT);
+    EXPECT_TRUE(open_drawing_context(nullptr));
 }
 
 TEST_F(ImageTest, ReleasingWithoutAnImageStillReleasesThePalette) {
@@ -126,12 +122,12 @@ TEST_F(ImageTest, ReleasingWithoutAnImageStillReleasesThePalette) {
 
 TEST_F(ImageTest, ABigImageAfterASmallOneLeavesNoTraceOfIt) {
     set_image_geometry(256);
-    ASSERT_TRUE(create_image(256, 256));
+    ASSERT_EQ(create_image(256, 256), IMAGE_MADE);
     ASSERT_EQ(build_palette(), PALETTE_SIZE);
     EXPECT_EQ(blocks_in_use(), 4);  // header, bitmap, pixels, palette
 
     set_image_geometry(512);
-    ASSERT_TRUE(create_image(512, 512));
+    ASSERT_EQ(create_image(512, 512), IMAGE_MADE);
     EXPECT_EQ(blocks_in_use(), 3) << "old palette or image kept";
     EXPECT_EQ(palette, nullptr);
     EXPECT_EQ(image_buffer.image_bitmap->width, 512);
@@ -141,7 +137,7 @@ TEST_F(ImageTest, ABigImageAfterASmallOneLeavesNoTraceOfIt) {
 
 TEST_F(ImageTest, ClosingTheContextReleasesImageAndPalette) {
     set_image_geometry(256);
-    ASSERT_TRUE(create_image(256, 256));
+    ASSERT_EQ(create_image(256, 256), IMAGE_MADE);
     ASSERT_EQ(build_palette(), PALETTE_SIZE);
     close_drawing_context();
     EXPECT_EQ(image_buffer.drawing_context, nullptr);

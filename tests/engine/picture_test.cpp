@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/global_memory.h"
 #include "engine/image.h"
 #include "engine/image_geometry.h"
 #include "engine/palette.h"
@@ -20,6 +21,9 @@
 namespace {
 
 class PictureTest : public EngineTest {};
+
+bool fail_bitmap(AllocationPurpose purpose) { return purpose == ALLOC_BITMAP; }
+bool fail_palette(AllocationPurpose purpose) { return purpose == ALLOC_PALETTE; }
 
 TEST_F(PictureTest, TheRecipeAloneMakesThePictureAndTheSameRecipeTheSamePicture) {
     // Settings that differ from the recipe in everything it holds: the
@@ -77,8 +81,26 @@ TEST_F(PictureTest, MakingAPictureStopsTheWorkerAndAFailedOneLeavesNone) {
     ASSERT_TRUE(make_picture({SURFACE_SQUARE, IMAGE_SIZE_SMALL, RED_UP, 3}));
     EXPECT_FALSE(worker_is_running());
 
+    // Each failure says what the image code reported, for the front end to
+    // word: the image's own step, or none when the image was made and the
+    // palette was not.
+    struct Failure {
+        AllocationGate gate;
+        ImageOutcome image;
+    };
+    const Failure failures[] = {{fail_bitmap, IMAGE_NO_BITMAP}, {fail_palette, IMAGE_MADE}};
+    for (const Failure& failure : failures) {
+        set_allocation_gate(failure.gate);
+        const PictureOutcome outcome = make_picture({SURFACE_SQUARE, IMAGE_SIZE_SMALL, RED_UP, 3});
+        set_allocation_gate(nullptr);
+        EXPECT_FALSE(outcome.made);
+        EXPECT_FALSE(outcome) << "a failed picture tests as false";
+        EXPECT_EQ(outcome.image, failure.image);
+        EXPECT_FALSE(has_picture());
+    }
+
     close_drawing_context();
-    EXPECT_FALSE(make_picture({SURFACE_SQUARE, IMAGE_SIZE_SMALL, RED_UP, 3}));
+    EXPECT_EQ(make_picture({SURFACE_SQUARE, IMAGE_SIZE_SMALL, RED_UP, 3}).image, IMAGE_NO_CONTEXT);
     EXPECT_FALSE(has_picture());
     EXPECT_FALSE(start_picture_rotation());
     start_picture_sort();

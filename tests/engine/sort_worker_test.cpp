@@ -53,7 +53,7 @@ std::uint64_t exactness_iterations() { return sanitized_build() ? 200000 : 10000
 
 void fill_image(std::int32_t size, std::uint32_t (*word)(std::uint32_t x, std::uint32_t y)) {
     set_image_geometry(size);
-    ASSERT_TRUE(create_image(size, size));
+    ASSERT_EQ(create_image(size, size), IMAGE_MADE);
     for (std::uint32_t y = 0; y < std::uint32_t(size); ++y)
         for (std::uint32_t x = 0; x < std::uint32_t(size); ++x) image_buffer.pixels[y * size + x] = word(x, y);
 }

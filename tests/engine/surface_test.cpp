@@ -140,7 +140,7 @@ TEST_F(SurfaceTest, TheCircleRimDoesNotDependOnEarlierSurfaces) {
 TEST_F(SurfaceTest, AllocationFailuresEndTheBuildWithoutLeaks) {
     set_image_geometry(256);
     for (AllocationPurpose purpose : {ALLOC_PALETTE, ALLOC_USE_COUNTS}) {
-        ASSERT_TRUE(create_image(256, 256));
+        ASSERT_EQ(create_image(256, 256), IMAGE_MADE);
         failing_purpose = purpose;
         set_allocation_gate(fail_chosen);
         EXPECT_FALSE(build_surface({SURFACE_CIRCLE, IMAGE_SIZE_SMALL, RED_UP, 1}));

@@ -10,18 +10,15 @@
 #include "engine/sort_settings.h"
 #include "engine/worker.h"
 
-std::vector<RecordedMessage> recorded_messages;
 std::uint32_t fixed_clock_seconds = 0;
 
 namespace {
-void record_message(void*, const char* text, const char* caption) { recorded_messages.push_back({text, caption}); }
 std::uint32_t fixed_clock(void*) { return fixed_clock_seconds; }
 
-// The platform of every test: messages recorded, the clock fixed, the rest
-// the engine's defaults.
+// The platform of every test: the clock fixed, the rest the engine's
+// defaults.
 PlatformServices test_platform() {
     PlatformServices services;
-    services.message_box = record_message;
     services.clock_seconds = fixed_clock;
     return services;
 }
@@ -34,7 +31,6 @@ void EngineTest::SetUp() {
     set_allocation_gate(nullptr);
     install_platform(test_platform());
     force_draw_path(DRAW_PATH_AUTOMATIC);
-    recorded_messages.clear();
     fixed_clock_seconds = 1234567;
     ASSERT_EQ(blocks_in_use(), 0);
     ASSERT_TRUE(open_drawing_context(nullptr));
@@ -50,7 +46,7 @@ void EngineTest::TearDown() {
 }
 
 bool build_seeded_image(SurfaceKind surface, std::int32_t size, std::uint32_t seed) {
-    return make_picture({surface, size, RED_UP, seed});
+    return make_picture({surface, size, RED_UP, seed}).made;
 }
 
 std::vector<std::uint32_t> snapshot_pixels() {

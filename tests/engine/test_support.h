@@ -1,6 +1,6 @@
 // What the engine tests share: a fresh process state for each test, a fixed
-// clock for seeding, a recorder for message boxes, a reader of pixels that
-// is safe while a worker writes them, and a comparison of random sources.
+// clock for seeding, a reader of pixels that is safe while a worker writes
+// them, and a comparison of random sources.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "engine/random.h"
@@ -17,16 +16,10 @@
 #include "tests/platform_swap.h"
 #include "tests/printers.h"
 
-struct RecordedMessage {
-    std::string text;
-    std::string caption;
-};
-
-extern std::vector<RecordedMessage> recorded_messages;
 extern std::uint32_t fixed_clock_seconds;
 
 // Every test starts from the start-up state with one drawing context open,
-// message boxes recorded, the clock fixed and no allocation failing; at the
+// the clock fixed and no allocation failing; at the
 // end no worker may run and no engine memory may remain.
 class EngineTest : public ::testing::Test {
 protected:
