@@ -1,41 +1,29 @@
 #include "shell/command_table.h"
 
-namespace {
+#include "resources/resource_ids.h"
+#include "shell/commands.h"
+#include "shell/help_dialog.h"
+#include "shell/options_dialog.h"
 
-constexpr int COMMAND_CAPACITY = 16;
+namespace {
 
 struct CommandEntry {
     WORD id;
     CommandHandler handler;
 };
 
-// Constant-initialised, so registrations made by other files' static
-// initialisers never find it unconstructed, whatever their order.
-constinit CommandEntry command_entries[COMMAND_CAPACITY] = {};
-constinit int command_count = 0;
-
-CommandEntry* find_command(WORD id) {
-    for (int i = 0; i < command_count; ++i) {
-        if (command_entries[i].id == id) return &command_entries[i];
-    }
-    return nullptr;
-}
+constexpr CommandEntry COMMAND_TABLE[] = {
+    {IDM_OPTIONS, on_options}, {IDM_START, on_start}, {IDM_TOGGLE_ROTATION, on_toggle_rotation},
+    {IDM_EXIT, on_exit},       {IDM_HELP, on_help},
+};
 
 }  // namespace
 
-bool register_command(WORD id, CommandHandler handler) {
-    if (CommandEntry* entry = find_command(id)) {
-        entry->handler = handler;
+bool run_command(WORD id, HWND main_window) {
+    for (const CommandEntry& entry : COMMAND_TABLE) {
+        if (entry.id != id) continue;
+        entry.handler(main_window);
         return true;
     }
-    if (command_count == COMMAND_CAPACITY) return false;
-    command_entries[command_count++] = {id, handler};
-    return true;
-}
-
-bool run_command(WORD id, HWND main_window) {
-    const CommandEntry* entry = find_command(id);
-    if (!entry || !entry->handler) return false;
-    entry->handler(main_window);
-    return true;
+    return false;
 }

@@ -6,8 +6,6 @@
 #include "engine/picture.h"
 #include "engine/platform.h"
 #include "engine/worker.h"
-#include "resources/resource_ids.h"
-#include "shell/command_table.h"
 #include "shell/message_boxes.h"
 #include "shell/painting.h"
 #include "shell/window_flags.h"
@@ -48,11 +46,3 @@ void on_toggle_rotation(HWND) {
 }
 
 void on_exit(HWND main_window) { DestroyWindow(main_window); }
-
-namespace {
-
-[[maybe_unused]] const bool start_registered = register_command(IDM_START, on_start);
-[[maybe_unused]] const bool toggle_registered = register_command(IDM_TOGGLE_ROTATION, on_toggle_rotation);
-[[maybe_unused]] const bool exit_registered = register_command(IDM_EXIT, on_exit);
-
-}  // namespace

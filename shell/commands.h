@@ -1,5 +1,5 @@
 // The commands that drive the engine from the File menu: Start, Toggle
-// rotation and Exit. They register themselves in the command table.
+// rotation and Exit (the command table names them).
 #pragma once
 
 #include <windows.h>

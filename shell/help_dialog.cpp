@@ -1,8 +1,6 @@
 #include "shell/help_dialog.h"
 
 #include "resources/resource_ids.h"
-#include "shell/command_table.h"
-#include "shell/main_window.h"
 #include "shell/modal_dialog.h"
 
 INT_PTR CALLBACK help_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
@@ -19,9 +17,3 @@ void on_help(HWND main_window) {
     // Only closing matters, not how.
     show_modal_dialog(IDD_HELP, main_window, help_dialog_proc);
 }
-
-namespace {
-
-[[maybe_unused]] const bool help_registered = register_command(IDM_HELP, on_help);
-
-}  // namespace

@@ -5,10 +5,9 @@
 #include "engine/worker.h"
 #include "resources/resource_ids.h"
 #include "shell/command_table.h"
+#include "shell/modal_dialog.h"
 #include "shell/painting.h"
 #include "shell/platform_services.h"
-
-HINSTANCE shell_instance = nullptr;
 
 namespace {
 

@@ -15,8 +15,6 @@ inline constexpr DWORD MAIN_WINDOW_STYLE = WS_OVERLAPPEDWINDOW;
 inline constexpr int EXIT_CODE_NO_WINDOW = 1;
 inline constexpr int EXIT_CODE_MESSAGE_LOOP_FAILED = 2;
 
-extern HINSTANCE shell_instance;
-
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // The outer size: the usual one, grown just enough where the system's frame

@@ -1,6 +1,6 @@
 #include "shell/modal_dialog.h"
 
-#include "shell/main_window.h"
+HINSTANCE shell_instance = nullptr;
 
 namespace {
 

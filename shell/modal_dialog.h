@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// The module whose resources hold the dialog templates; the program sets it
+// at start-up.
+extern HINSTANCE shell_instance;
+
 // Shows dialog template `id` modally, owned by `owner`, and returns its
 // result; while another of the program's dialogs is open it shows nothing
 // and returns -1.

@@ -7,7 +7,6 @@
 #include "engine/sort_settings.h"
 #include "engine/worker.h"
 #include "resources/resource_ids.h"
-#include "shell/command_table.h"
 #include "shell/message_boxes.h"
 #include "shell/modal_dialog.h"
 #include "shell/window_flags.h"
@@ -124,12 +123,6 @@ void on_options(HWND main_window) {
     show_ownerless_box(RESTART_NOTICE_TEXT, RESTART_NOTICE_CAPTION);
     window_flags.params_changed = 0;
 }
-
-namespace {
-
-[[maybe_unused]] const bool options_registered = register_command(IDM_OPTIONS, on_options);
-
-}  // namespace
 
 std::vector<std::vector<int>> options_button_groups() {
     const auto buttons_of = [](std::span<const CodeButton> table) {

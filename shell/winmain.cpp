@@ -1,5 +1,5 @@
-// The process entry of huesift.exe; everything else lives in the shell
-// library so that the shell tests can run it without this file.
+// The process entry of huesift.exe; everything else is in the program's own
+// parts and the shell library, which the shell tests run without this file.
 #include <windows.h>
 
 #include "shell/main_window.h"

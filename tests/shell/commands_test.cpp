@@ -15,6 +15,7 @@
 #include "engine/sort_worker.h"
 #include "engine/worker.h"
 #include "resources/resource_ids.h"
+#include "shell/command_table.h"
 #include "shell/main_window.h"
 #include "shell/painting.h"
 #include "shell/window_flags.h"
@@ -387,6 +388,19 @@ TEST_F(CommandsTest, CommandsAndCloseSentWhileAStopWaitsRunOnceItHasEnded) {
     EXPECT_EQ(current_main_window(), nullptr);
     EXPECT_FALSE(worker_is_running());
     EXPECT_EQ(blocks_in_use(), 0);
+}
+
+TEST_F(CommandsTest, ACommandWithoutAHandlerDoesNothing) {
+    // Neither a menu command nor anything else the window knows: no worker
+    // starts, no dialog opens, the window stays.
+    for (WORD id : {WORD{0}, WORD{IDOK}, WORD{IDC_SURFACE_SQUARE}, WORD{0xFFFF}}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(run_command(id, current_main_window()));
+        command(id);
+        EXPECT_FALSE(worker_is_running());
+        EXPECT_EQ(find_own_dialog(nullptr), nullptr);
+        EXPECT_TRUE(IsWindow(current_main_window()));
+    }
 }
 
 // A message source that fails at once, as GetMessage does when the system
