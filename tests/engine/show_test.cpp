@@ -140,6 +140,7 @@ TEST_F(ShowTest, ShapesFollowInTurnAndNoSeedComesTwice) {
     show_end();
     show_begin(TIMINGS, SHOW_ON_CALLER, now);
     EXPECT_TRUE(seeds.insert(picture_recipe().seed).second);
+    EXPECT_EQ(current_settings().surface, SURFACE_TRIANGLE) << "the show wrote its shape into the settings";
 }
 
 TEST_F(ShowTest, SettingsChangedDuringAPictureShapeTheNextOne) {
