@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine xvfb xauth
-  libpng-dev libgif-dev
+  libpng-dev libgif-dev libx11-dev libxext-dev
 )
 
 as_root() {
