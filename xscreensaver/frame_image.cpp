@@ -79,9 +79,18 @@ unsigned long channel_bits(std::uint32_t value, unsigned long mask) {
     return (scaled << shift) & mask;
 }
 
-unsigned long visual_pixel(const XImage* image, std::uint32_t word) {
+unsigned long visual_pixel(const XImage* image, std::uint32_t word, unsigned long opaque) {
     return channel_bits(red_of(word), image->red_mask) | channel_bits(green_of(word), image->green_mask) |
-           channel_bits(blue_of(word), image->blue_mask);
+           channel_bits(blue_of(word), image->blue_mask) | opaque;
+}
+
+// A window of depth 32 (an ARGB visual, such as a compositing screen may
+// give) takes the bits beside red, green and blue as alpha: 0 there would
+// make the picture see-through.
+unsigned long opaque_bits(const HackWindow& window) {
+    if (window.depth != 32) return 0;
+    const Visual* visual = window.visual;
+    return 0xFFFFFFFFul & ~(visual->red_mask | visual->green_mask | visual->blue_mask);
 }
 
 }  // namespace
@@ -89,7 +98,8 @@ unsigned long visual_pixel(const XImage* image, std::uint32_t word) {
 void begin_frames(FrameImage& frame, const HackWindow& window, bool allow_shared) {
     frame = FrameImage{};
     XGCValues values;
-    values.foreground = 0;  // black in every true-colour visual
+    frame.opaque = opaque_bits(window);
+    values.foreground = frame.opaque;  // black in every true-colour visual
     values.graphics_exposures = False;
     frame.gc = XCreateGC(window.display, window.window, GCForeground | GCGraphicsExposures, &values);
     frame.may_share = allow_shared && XShmQueryExtension(window.display);
@@ -157,11 +167,13 @@ void put_frame(FrameImage& frame, const HackWindow& window, const std::uint32_t*
         const std::uint32_t* source = pixels + static_cast<std::ptrdiff_t>(source_row) * frame.image_side;
         if (frame.fast_words) {
             auto* out = reinterpret_cast<std::uint32_t*>(row);
+            const auto opaque = static_cast<std::uint32_t>(frame.opaque);
             for (int x = 0; x < side; ++x)
-                out[x] = source[frame.source_of[static_cast<std::size_t>(x)]] & PIXEL_COLOUR_MASK;
+                out[x] = (source[frame.source_of[static_cast<std::size_t>(x)]] & PIXEL_COLOUR_MASK) | opaque;
         } else {
             for (int x = 0; x < side; ++x)
-                XPutPixel(image, x, y, visual_pixel(image, source[frame.source_of[static_cast<std::size_t>(x)]]));
+                XPutPixel(image, x, y,
+                          visual_pixel(image, source[frame.source_of[static_cast<std::size_t>(x)]], frame.opaque));
         }
     }
     const Placement& place = frame.placement;

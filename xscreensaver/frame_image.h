@@ -20,9 +20,10 @@ struct FrameImage {
     int completion_event = -1;  // the event type of a finished shared put
     XImage* image = nullptr;
     XShmSegmentInfo segment{};
-    bool shared = false;      // `image` is in shared memory
-    int puts_in_flight = 0;   // shared puts the server may still be reading
-    bool fast_words = false;  // the image's pixels are host-order words of 8-bit red, green, blue
+    bool shared = false;       // `image` is in shared memory
+    int puts_in_flight = 0;    // shared puts the server may still be reading
+    bool fast_words = false;   // the image's pixels are host-order words of 8-bit red, green, blue
+    unsigned long opaque = 0;  // a 32-bit visual's alpha bits, all set, so that black is opaque black
     Placement placement;
     int image_side = 0;
     std::vector<int> source_of;  // the image row (and column) each frame row (and column) shows
