@@ -40,6 +40,10 @@ bool has_picture() { return image_buffer.pixels != nullptr && palette != nullptr
 
 const PictureRecipe& picture_recipe() { return current_recipe; }
 
+const std::uint32_t* picture_pixels() { return has_picture() ? image_buffer.pixels : nullptr; }
+
+std::uint32_t picture_side() { return has_picture() ? image_geometry.width : 0; }
+
 void start_picture_sort() {
     if (!has_picture()) return;
     start_worker(choose_sort_entry(current_recipe.image_size, current_recipe.red_direction));

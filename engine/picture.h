@@ -35,6 +35,12 @@ PictureOutcome make_picture(const PictureRecipe& recipe);
 bool has_picture();
 const PictureRecipe& picture_recipe();
 
+// The picture's pixels, row by row, its side long and wide, for a front end
+// that draws them itself (nullptr and 0 without a picture). A running worker
+// may be writing them.
+const std::uint32_t* picture_pixels();
+std::uint32_t picture_side();
+
 // Starts the picture's sort on the worker thread, the entry chosen by its
 // size and red direction. Does nothing without a picture.
 void start_picture_sort();

@@ -1,0 +1,199 @@
+#include "xscreensaver/hack_options.h"
+
+#include <algorithm>
+#include <span>
+
+#include "render/shown_text.h"
+
+namespace {
+
+// What parsing has gathered beyond the options themselves.
+struct Parse {
+    HackOptions& options;
+    bool help = false;
+};
+
+using TakeValue = bool (*)(std::string_view value, Parse& parse);
+
+// One option: its name without the dash, the value it takes as the usage
+// shows it (nullptr for a switch, or made from `choices`), its help line and
+// how its value is taken (false when the value is not one it accepts). An
+// option with choices shows which of them is the default. A row without help
+// is a switch every hack takes that has nothing to do here: accepted, and
+// listed together at the end of the usage.
+struct OptionRow {
+    const char* name;
+    const char* value;
+    std::span<const NamedCode> choices;
+    std::int32_t default_code;
+    const char* help;
+    TakeValue take;
+};
+
+constexpr std::span<const NamedCode> NO_CHOICES;
+
+bool ignore(std::string_view, Parse&) { return true; }
+
+bool speed(std::string_view text, Parse& parse) {
+    std::uint64_t number = 0;
+    if (!parse_setting_number(text, ROTATION_SPEED_COUNT, number) || !valid_rotation_speed(static_cast<int>(number)))
+        return false;
+    parse.options.settings.rotation_delay = rotation_delay_for_speed(static_cast<int>(number));
+    return true;
+}
+
+// The help lines below spell out these limits.
+static_assert(ROTATION_SPEED_COUNT == 5 && DEFAULT_ROTATION_SPEED == 1);
+
+const OptionRow OPTIONS[] = {
+    {"shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the first picture; the next ones follow in turn",
+     [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.settings.surface); }},
+    {"size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
+     [](std::string_view v, Parse& p) { return image_size_from_name(v, p.options.settings.image_size); }},
+    {"red", nullptr, RED_DIRECTION_NAMES, DEFAULT_RED_DIRECTION, "direction of the red sort",
+     [](std::string_view v, Parse& p) { return red_direction_from_name(v, p.options.settings.red_direction); }},
+    {"speed", "1..5", NO_CHOICES, 0, "rotation speed (default 1, fastest)", speed},
+    {"root", nullptr, NO_CHOICES, 0, "draw on the root window, or in $XSCREENSAVER_WINDOW when it is set",
+     [](std::string_view, Parse& p) {
+         p.options.target = TARGET_ROOT;
+         return true;
+     }},
+    {"window", nullptr, NO_CHOICES, 0, "draw in a window of its own (without $XSCREENSAVER_WINDOW the default)",
+     [](std::string_view, Parse& p) {
+         p.options.target = TARGET_OWN_WINDOW;
+         return true;
+     }},
+    {"window-id", "ID", NO_CHOICES, 0, "draw in the window ID (0x and hex digits, or decimal)",
+     [](std::string_view v, Parse& p) {
+         p.options.target = TARGET_WINDOW_ID;
+         return parse_window_id(v, p.options.window_id);
+     }},
+    {"display", "HOST:N", NO_CHOICES, 0, "the X display (default $DISPLAY)",
+     [](std::string_view v, Parse& p) {
+         p.options.display = v;
+         return !v.empty();
+     }},
+    {"help", nullptr, NO_CHOICES, 0, "this text, on standard output",
+     [](std::string_view, Parse& p) { return p.help = true; }},
+    {"fps", nullptr, NO_CHOICES, 0, nullptr, ignore},
+    {"no-fps", nullptr, NO_CHOICES, 0, nullptr, ignore},
+    {"install", nullptr, NO_CHOICES, 0, nullptr, ignore},
+    {"noinstall", nullptr, NO_CHOICES, 0, nullptr, ignore},
+    {"mono", nullptr, NO_CHOICES, 0, nullptr, ignore},
+    {"visual", "VISUAL", NO_CHOICES, 0, nullptr, ignore},
+};
+
+bool takes_value(const OptionRow& row) { return row.value || !row.choices.empty(); }
+
+const OptionRow* find_option(std::string_view name) {
+    for (const OptionRow& row : OPTIONS)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+// "-shape square|circle|..." or "-speed 1..5".
+std::string option_with_value(const OptionRow& row) {
+    std::string text = std::string("-") + row.name;
+    if (row.value) return text + " " + row.value;
+    for (std::size_t i = 0; i < row.choices.size(); ++i)
+        text += (i == 0 ? " " : "|") + std::string(row.choices[i].name);
+    return text;
+}
+
+std::string help_line(const OptionRow& row) {
+    std::string help = row.help;
+    for (const NamedCode& choice : row.choices)
+        if (choice.code == row.default_code) help += std::string(" (default ") + choice.name + ")";
+    return help;
+}
+
+std::string make_usage() {
+    constexpr std::size_t HELP_COLUMN = 30;
+    std::string usage =
+        "usage: huesift [options]\n"
+        "Huesift's show for XScreenSaver: colours sort themselves until they settle, the palette\n"
+        "rotates, and every five minutes a new picture comes with the next shape.\n";
+    std::string ignored;
+    for (const OptionRow& row : OPTIONS) {
+        if (!row.help) {
+            ignored += " " + option_with_value(row);
+            continue;
+        }
+        std::string line = "  " + option_with_value(row);
+        line.resize(std::max(line.size() + 2, HELP_COLUMN), ' ');
+        usage += line + help_line(row) + "\n";
+    }
+    usage += "Taken and ignored, as every hack takes them:" + ignored + "\n";
+    usage += "Options may also start with two dashes.\n";
+    return usage;
+}
+
+}  // namespace
+
+HackParse parse_hack_options(int argc, const char* const* argv, HackOptions& options, std::string& error) {
+    Parse parse{options};
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        std::string_view name = argument;
+        if (name.starts_with("--"))
+            name.remove_prefix(2);
+        else if (name.starts_with("-"))
+            name.remove_prefix(1);
+        else
+            name = {};
+        std::string_view value;
+        bool inline_value = false;
+        if (const auto equals = name.find('='); equals != std::string_view::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            inline_value = true;
+        }
+        const OptionRow* row = name.empty() ? nullptr : find_option(name);
+        if (!row || (inline_value && !takes_value(*row))) {
+            error = "unknown option " + shown_text(argument);
+            return HACK_ERROR;
+        }
+        if (takes_value(*row) && !inline_value) {
+            if (i + 1 >= argc) {
+                error = "-" + std::string(row->name) + " needs a value";
+                return HACK_ERROR;
+            }
+            value = argv[++i];
+        }
+        if (!row->take(value, parse)) {
+            error = "bad value for -" + std::string(row->name) + ": " + shown_text(value);
+            return HACK_ERROR;
+        }
+        if (parse.help) return HACK_HELP;
+    }
+    return HACK_RUN;
+}
+
+const char* hack_usage() {
+    static const std::string usage = make_usage();
+    return usage.c_str();
+}
+
+bool parse_window_id(std::string_view text, unsigned long& id) {
+    // X gives its resources ids of 29 bits; the top three are always clear.
+    constexpr std::uint64_t LARGEST_ID = 0x1FFFFFFF;
+    std::uint64_t number = 0;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        const std::string_view digits = text.substr(2);
+        if (digits.empty() || digits.size() > 8) return false;
+        for (const char c : digits) {
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0) return false;
+            number = number * 16 + static_cast<std::uint64_t>(digit);
+        }
+        if (number > LARGEST_ID) return false;
+    } else if (!parse_setting_number(text, LARGEST_ID, number)) {
+        return false;
+    }
+    if (number == 0) return false;
+    id = static_cast<unsigned long>(number);
+    return true;
+}
