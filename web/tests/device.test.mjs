@@ -205,6 +205,9 @@ describe('a crisp picture', () => {
             new PerformanceObserver((list) =>
                 window.shifts.push(...list.getEntries().map((entry) => ({ time: entry.startTime, moved: moved(entry) }))),
             ).observe({ type: 'layout-shift', buffered: true });
+            addEventListener('DOMContentLoaded', () => {
+                window.stageAtLoad = document.getElementById('stage').getBoundingClientRect().height;
+            });
         });
         await page.goto(`${session.base}?size=512&seed=12&iterations=12000000`);
         await waitForFrame(page, { above: 0 });
@@ -219,6 +222,8 @@ describe('a crisp picture', () => {
             from,
         );
         assert.deepEqual(shifts, [], 'what moved while the picture sorted, stopped and rotated');
+        const stage = await page.evaluate(() => [window.stageAtLoad, document.getElementById('stage').getBoundingClientRect().height]);
+        assert.equal(stage[1], stage[0], 'the picture has the room it had while the engine loaded');
         await page.context().close();
     });
 });
