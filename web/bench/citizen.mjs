@@ -2,8 +2,8 @@
 // time of all the browser's processes over 10 s on a blank page, after a
 // default picture has settled, and while the page is hidden mid-sort and
 // mid-rotation; then the garbage the page and its worker make over 60 s of
-// palette rotation of a 512 picture at the fastest speed (V8's own
-// collection trace, per thread) with the frames drawn meanwhile.
+// palette rotation of a 512 picture at the fastest speed (the collections
+// in the browser's timeline trace, per thread) with the frames drawn.
 //   node web/bench/citizen.mjs BASE_URL
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
@@ -17,16 +17,14 @@ const CPU_SECONDS = 10;
 const ROTATION_SECONDS = 60;
 const TICKS_PER_SECOND = 100; // Linux's USER_HZ, the unit of /proc's times
 
-// The browser is started here rather than by Playwright so that its output,
-// where V8 writes its collection trace, can be read.
+// The browser is started here rather than by Playwright so that the CPU time
+// of its processes can be read.
 const profile = mkdtempSync(path.join(tmpdir(), 'huesift-citizen-'));
 const browserProcess = spawn(
     '/usr/bin/chromium',
-    [...BROWSER_ARGS, '--js-flags=--trace-gc', '--remote-debugging-port=0', `--user-data-dir=${profile}`, 'about:blank'],
-    { stdio: ['ignore', 'pipe', 'pipe'] },
+    [...BROWSER_ARGS, '--remote-debugging-port=0', `--user-data-dir=${profile}`, 'about:blank'],
+    { stdio: ['ignore', 'ignore', 'pipe'] },
 );
-let trace = '';
-browserProcess.stdout.on('data', (chunk) => (trace += chunk));
 const endpoint = await new Promise((resolve, reject) => {
     let text = '';
     browserProcess.stderr.on('data', (chunk) => {
@@ -141,10 +139,6 @@ await page.evaluate(hide);
 report('hidden while rotating', await cpuShare(CPU_SECONDS));
 await page.close();
 
-// V8's trace line for one collection: the thread's isolate, the kind, and
-// the heap before and after in MB.
-const GC_LINE = /^\[\d+:(0x[0-9a-f]+)\]\s+\d+ ms: (Scavenge|Mark-Compact|Minor Mark-Compact|Mark-Sweep)\S* ([\d.]+) \([\d.]+\) -> ([\d.]+)/;
-
 page = await freshPage('?size=512&speed=1&iterations=3000000');
 await statusIs(page, 'mode', 'stopped');
 await page.keyboard.press('r');
@@ -156,33 +150,38 @@ const heapAt = async () =>
     (await cdp.send('Performance.getMetrics')).metrics.find((metric) => metric.name === 'JSHeapUsedSize').value;
 const heapBefore = await heapAt();
 const framesBefore = await page.evaluate(() => window.framesDrawn);
-const traceFrom = trace.length;
+await browser.startTracing(page, { categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
 const cpuBefore = cpuTicks();
 await page.waitForTimeout(ROTATION_SECONDS * 1000);
 const cpuUsed = (cpuTicks() - cpuBefore) / TICKS_PER_SECOND / ROTATION_SECONDS;
+const events = JSON.parse((await browser.stopTracing()).toString()).traceEvents;
 const frames = (await page.evaluate(() => window.framesDrawn)) - framesBefore;
 const heapAfter = await heapAt();
+// The timeline's record of each collection, per thread: MinorGC (the
+// young objects) and MajorGC (the whole heap).
+const threadNames = new Map(
+    events.filter((event) => event.name === 'thread_name').map((event) => [event.tid, event.args.name]),
+);
 const threads = new Map();
-for (const line of trace.slice(traceFrom).split('\n')) {
-    const found = line.match(GC_LINE);
-    if (!found) continue;
-    const [, isolate, kind, before, after] = found;
-    const thread = threads.get(isolate) || { collections: 0, major: 0, freed: 0 };
+for (const event of events) {
+    if ((event.name !== 'MinorGC' && event.name !== 'MajorGC') || event.ph === 'E') continue;
+    const name = threadNames.get(event.tid) || `thread ${event.tid}`;
+    const thread = threads.get(name) || { collections: 0, major: 0 };
     thread.collections += 1;
-    if (kind !== 'Scavenge') thread.major += 1;
-    thread.freed += Math.max(0, Number(before) - Number(after));
-    threads.set(isolate, thread);
+    if (event.name === 'MajorGC') thread.major += 1;
+    threads.set(name, thread);
 }
 console.log(`rotation\t512 at speed 1 for ${ROTATION_SECONDS} s\t${(frames / ROTATION_SECONDS).toFixed(1)} frames/s` +
     `\t${(cpuUsed * 100).toFixed(0)}% of a core`);
 console.log(`rotation\tpage's JS heap\t${(heapBefore / 1e6).toFixed(1)} MB -> ${(heapAfter / 1e6).toFixed(1)} MB`);
 let total = 0;
-for (const [isolate, thread] of threads) {
+for (const [name, thread] of threads) {
     total += thread.collections;
-    console.log(`rotation\tthread ${isolate}\t${thread.collections} collections (${thread.major} major)` +
-        `\t${thread.freed.toFixed(0)} MB freed`);
+    console.log(`rotation\t${name}\t${thread.collections} collections (${thread.major} major)`);
 }
 console.log(`rotation\tcollections in all threads\t${total}`);
 await browser.close();
+const ended = new Promise((resolve) => browserProcess.once('exit', resolve));
 browserProcess.kill();
-rmSync(profile, { recursive: true, force: true });
+await ended;
+rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
