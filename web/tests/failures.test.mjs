@@ -8,6 +8,9 @@ import { PATIENCE, eventually, openSession, recordWorker, waitForFrame, waitForM
 
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
 const ENGINE_BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Save PNG', 'Save loop GIF', 'Copy link'];
+// A page whose requests the test routes: its service worker, which would
+// store and serve the real files past the routes, is kept out.
+const ROUTED = { serviceWorkers: 'block' };
 
 let session;
 before(async () => {
@@ -31,7 +34,7 @@ async function expectEngineFailure(page, words) {
 
 describe('the engine cannot run', () => {
     test('a module that cannot be fetched is named, and what needs it is disabled', async () => {
-        const page = await session.newPage();
+        const page = await session.newPage(ROUTED);
         await page.route('**/*.wasm', (route) => route.fulfill({ status: 404, body: 'gone' }));
         await page.goto(session.base);
         await expectEngineFailure(page, /The sort engine could not be loaded/);
@@ -39,7 +42,7 @@ describe('the engine cannot run', () => {
     });
 
     test('a worker script that cannot be fetched is named too', async () => {
-        const page = await session.newPage();
+        const page = await session.newPage(ROUTED);
         await page.route('**/worker/sort-worker.js', (route) => route.fulfill({ status: 404, body: 'gone' }));
         await page.goto(session.base);
         await expectEngineFailure(page, /The sort engine could not be loaded/);
@@ -60,7 +63,7 @@ describe('the engine cannot run', () => {
 
 describe('commands', () => {
     test('before the engine is ready, Options waits for it and what needs a picture says why', async () => {
-        const page = await session.newPage();
+        const page = await session.newPage(ROUTED);
         let release;
         const held = new Promise((resolve) => (release = resolve));
         await page.route('**/*.wasm', async (route) => {
@@ -85,7 +88,7 @@ describe('commands', () => {
     });
 
     test('a GIF the encoder cannot make is named, and Save loop GIF works again', async () => {
-        const page = await session.newPage();
+        const page = await session.newPage(ROUTED);
         await page.route('**/vendor/gifenc.esm.js', (route) =>
             route.fulfill({
                 contentType: 'text/javascript',
