@@ -40,6 +40,7 @@ export function watchForUpdates() {
     workers
         .register('sw.js', { updateViaCache: 'none' })
         .then((registration) => {
+            if (!registration) return; // refused by the browser's own policy
             if (registration.waiting && workers.controller) offerUpdate(registration.waiting);
             watchInstall(registration);
             registration.addEventListener('updatefound', () => watchInstall(registration));
