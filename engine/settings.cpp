@@ -31,7 +31,7 @@ bool code_of(std::span<const NamedCode> table, std::string_view name, std::int32
 
 bool valid_surface(std::int32_t code) { return one_of(SURFACE_NAMES, code); }
 bool valid_image_size(std::int32_t code) { return one_of(IMAGE_SIZE_NAMES, code); }
-bool valid_refresh_interval(std::int32_t code) { return code == REFRESH_MORE || code == REFRESH_LESS; }
+bool valid_refresh_interval(std::int32_t code) { return one_of(REFRESH_INTERVAL_NAMES, code); }
 bool valid_red_direction(std::int32_t code) { return one_of(RED_DIRECTION_NAMES, code); }
 bool valid_rotation_speed(int speed) { return speed >= 1 && speed <= ROTATION_SPEED_COUNT; }
 

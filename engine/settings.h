@@ -1,7 +1,7 @@
 // The user's five settings in one place: their codes and defaults, the
 // rotation delays behind the five speeds, the words that name them on a
-// command line, in a link and in the registry, their validation, and which
-// change of them stops or restarts what.
+// command line, in a link and in the registry, the labels a dialog shows,
+// their validation, and which change of them stops or restarts what.
 #pragma once
 
 #include <cstdint>
@@ -45,19 +45,29 @@ struct SettingsValues {
     bool operator==(const SettingsValues&) const = default;
 };
 
-// A code and the word that names it.
+// A code, the word that names it, and the label an options dialog gives it.
 struct NamedCode {
     const char* name;
     std::int32_t code;
+    const char* label = nullptr;
 };
 
-inline constexpr NamedCode SURFACE_NAMES[] = {{"square", SURFACE_SQUARE},
-                                              {"circle", SURFACE_CIRCLE},
-                                              {"torus", SURFACE_TORUS},
-                                              {"triangle", SURFACE_TRIANGLE},
-                                              {"inverted-triangle", SURFACE_TRIANGLE_INVERTED}};
-inline constexpr NamedCode IMAGE_SIZE_NAMES[] = {{"256", IMAGE_SIZE_SMALL}, {"512", IMAGE_SIZE_BIG}};
-inline constexpr NamedCode RED_DIRECTION_NAMES[] = {{"up", RED_UP}, {"down", RED_DOWN}};
+inline constexpr NamedCode SURFACE_NAMES[] = {{"square", SURFACE_SQUARE, "Square"},
+                                              {"circle", SURFACE_CIRCLE, "Circle"},
+                                              {"torus", SURFACE_TORUS, "Torus"},
+                                              {"triangle", SURFACE_TRIANGLE, "Triangle"},
+                                              {"inverted-triangle", SURFACE_TRIANGLE_INVERTED, "Triangle inverted"}};
+inline constexpr NamedCode IMAGE_SIZE_NAMES[] = {{"256", IMAGE_SIZE_SMALL, "Small (256 pixels)"},
+                                                 {"512", IMAGE_SIZE_BIG, "Big (512 pixels)"}};
+inline constexpr NamedCode RED_DIRECTION_NAMES[] = {{"up", RED_UP, "Red up"}, {"down", RED_DOWN, "Red down"}};
+inline constexpr NamedCode REFRESH_INTERVAL_NAMES[] = {{"more", REFRESH_MORE, "More (slower)"},
+                                                       {"less", REFRESH_LESS, "Less (faster)"}};
+// Named by the speed, 1 (fastest) to 5 (slowest), coded by its delay.
+inline constexpr NamedCode ROTATION_SPEED_NAMES[ROTATION_SPEED_COUNT] = {{"1", ROTATION_DELAYS[0], "1 (fastest)"},
+                                                                         {"2", ROTATION_DELAYS[1], "2"},
+                                                                         {"3", ROTATION_DELAYS[2], "3"},
+                                                                         {"4", ROTATION_DELAYS[3], "4"},
+                                                                         {"5", ROTATION_DELAYS[4], "5 (slowest)"}};
 
 // The registry's values that keep the settings as codes.
 inline constexpr const char* REGISTRY_SURFACE = "Surface";

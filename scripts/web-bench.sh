@@ -2,7 +2,9 @@
 # The web build's speed: ns per iteration of each sort entry natively,
 # in WebAssembly with SIMD and without under node, and in the page's worker
 # in Debian's Chromium, with the ratios to native; then the page's frame
-# rate while a 512 picture sorts, its load time and its gzipped size.
+# rate while a 512 picture sorts, its load time and its gzipped size; then
+# what the page costs the device: CPU at rest and hidden, and the garbage
+# of a minute's rotation.
 #   scripts/web-bench.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,3 +43,4 @@ for line in open(f"{out}/page.txt"):
     if line.startswith("page"):
         print(" ".join(line.rstrip().split("\t")[1:]))
 PY
+(cd web && node bench/citizen.mjs "http://127.0.0.1:$port/") | cut -f2- | tr '\t' ' '

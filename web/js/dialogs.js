@@ -1,8 +1,9 @@
 // The Options and Help dialogs: modal, focus kept inside while open and
-// given back to where it was when they close. Options shows the current
-// settings and applies the whole dialog on OK; Cancel and Esc change nothing.
+// given back to where it was when they close. Options, made from the
+// engine's settings table, shows the current settings and applies the whole
+// dialog on OK; Cancel and Esc change nothing.
 
-const GROUPS = ['surface', 'delay', 'size', 'refresh', 'red'];
+let groups = []; // the keys of the option groups, in the dialog's order
 
 const FOCUSABLE = 'button, input, [tabindex]:not([tabindex="-1"])';
 
@@ -42,17 +43,40 @@ export function openHelp() {
     if (!dialog.open) openModal(dialog, document.getElementById('help-ok'));
 }
 
+// One group of radio buttons per setting, one button per choice, each
+// valued with the engine's code.
+export function buildOptions(table) {
+    const fieldsets = table.groups.map((group) => {
+        const fieldset = document.createElement('fieldset');
+        const legend = document.createElement('legend');
+        legend.textContent = group.caption;
+        fieldset.append(legend);
+        for (const choice of group.choices) {
+            const label = document.createElement('label');
+            const input = document.createElement('input');
+            input.type = 'radio';
+            input.name = group.key;
+            input.value = String(choice.code);
+            label.append(input, ` ${choice.label}`);
+            fieldset.append(label);
+        }
+        return fieldset;
+    });
+    document.getElementById('option-groups').replaceChildren(...fieldsets);
+    groups = table.groups.map((group) => group.key);
+}
+
 export function openOptions(settings, apply) {
     const dialog = document.getElementById('options-dialog');
     if (dialog.open) return;
     const form = document.getElementById('options-form');
-    for (const group of GROUPS) {
+    for (const group of groups) {
         for (const input of form.elements[group]) input.checked = Number(input.value) === settings[group];
     }
     dialog.onclose = () => {
         if (dialog.returnValue !== 'ok') return;
         const values = {};
-        for (const group of GROUPS) {
+        for (const group of groups) {
             const checked = [...form.elements[group]].find((input) => input.checked);
             values[group] = checked ? Number(checked.value) : settings[group];
         }

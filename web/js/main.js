@@ -1,39 +1,73 @@
 // The page: starts the sort's worker with the build this browser runs,
-// asks it for a frame once per display refresh, and wires the commands to
-// buttons and keys.
+// asks it for a frame once per display refresh while the sort or the
+// rotation runs and the page is shown, and wires the commands to buttons and
+// keys.
 import { chooseBuild, hasWebAssembly } from './support.js';
-import { drawFrame, fitPicture, showStatus } from './view.js';
-import { hideNotice, setNoticeProgress, showNotice, wireNotice } from './notice.js';
-import { dialogOpen, openHelp, openOptions, wireDialogs } from './dialogs.js';
+import { drawFrame, fitPicture, showStatus, showStatusText } from './view.js';
+import { watchFit } from './fit.js';
+import { setNoticeProgress, showNotice, wireNotice } from './notice.js';
+import { buildOptions, dialogOpen, openHelp, openOptions, wireDialogs } from './dialogs.js';
 import { recipeLink } from './recipe.js';
 import { download, encodeLoopGif, fileStem, savePng } from './saving.js';
+import { watchForUpdates } from './updates.js';
 
+const MESSAGE = self.HuesiftMessages;
 const RESTART_TEXT = 'Click File menu/Start for changes to take effect.';
 const RESTART_CAPTION = 'Changed parameter(s)...';
+const NOT_READY = 'The sort engine is still loading; there is no picture yet.';
+// The commands that need the engine, disabled when it cannot run.
+const ENGINE_COMMANDS = ['start', 'toggle-rotation', 'options', 'save-png', 'save-gif', 'copy-link'];
 
 const page = {
     worker: null,
+    ready: false,
+    failed: false, // the engine cannot run: its commands are disabled
+    table: null, // the engine's settings table
     recipe: null,
     settings: null,
     frame: null, // the latest frame drawn
+    mode: 'stopped', // the worker's, as its latest frame said
     frameAsked: false,
+    framesRunning: false,
+    spareBuffer: null, // the latest frame's buffer, to hand back with the next request
+    optionsWanted: false, // Options was asked for before the engine was ready
     gifBusy: false,
     gifRecipe: null, // the picture a loop GIF is being made of
     gifIterations: 0,
 };
 
-function send(message) {
-    if (page.worker) page.worker.postMessage(message);
+function send(message, transfer) {
+    if (page.worker && !page.failed) page.worker.postMessage(message, transfer || []);
+}
+
+function framesWanted() {
+    return page.mode !== 'stopped' && !document.hidden && !page.failed;
 }
 
 // At most one frame per display refresh: the next is asked for only when
-// the last has arrived and the display is about to refresh.
-function askForFrame() {
+// the last has arrived and the display is about to refresh, and none once
+// the worker has stopped or while the page is hidden.
+function frameTick() {
+    page.framesRunning = false;
+    if (!framesWanted()) return;
     if (!page.frameAsked) {
         page.frameAsked = true;
-        send({ type: 'want-frame' });
+        const buffer = page.spareBuffer;
+        page.spareBuffer = null;
+        send({ type: MESSAGE.WANT_FRAME, buffer }, buffer ? [buffer] : []);
     }
-    requestAnimationFrame(askForFrame);
+    keepFramesComing();
+}
+
+function keepFramesComing() {
+    if (page.framesRunning || !framesWanted()) return;
+    page.framesRunning = true;
+    requestAnimationFrame(frameTick);
+}
+
+function onVisibility() {
+    send({ type: document.hidden ? MESSAGE.HIDDEN : MESSAGE.SHOWN });
+    keepFramesComing();
 }
 
 function badValueLines(problems) {
@@ -44,36 +78,77 @@ function badValueLines(problems) {
     );
 }
 
+function shapeLabel(recipe) {
+    const surfaces = page.table.groups.find((group) => group.key === 'surface');
+    const choice = surfaces.choices.find((entry) => entry.name === recipe.shape);
+    return choice ? choice.label : recipe.shape;
+}
+
+function onFrame(message) {
+    page.frameAsked = false;
+    page.frame = message;
+    page.mode = message.mode;
+    drawFrame(message);
+    page.spareBuffer = message.pixels;
+    if (page.recipe) showStatus(page.recipe, shapeLabel(page.recipe), message);
+    keepFramesComing();
+}
+
+function onReady(message) {
+    page.ready = true;
+    page.table = message.table;
+    page.settings = message.settings;
+    buildOptions(message.table);
+    document.documentElement.dataset.build = message.build;
+    if (message.problems.length > 0) showNotice('Link values replaced', badValueLines(message.problems));
+    if (page.optionsWanted) COMMANDS.options();
+}
+
+const HANDLERS = {
+    [MESSAGE.READY]: onReady,
+    [MESSAGE.PICTURE]: (message) => {
+        page.recipe = message.recipe;
+    },
+    [MESSAGE.FRAME]: onFrame,
+    [MESSAGE.OPTIONS_APPLIED]: (message) => {
+        page.settings = message.settings;
+        if (message.needsStart) showNotice(RESTART_CAPTION, [RESTART_TEXT]);
+    },
+    [MESSAGE.ROTATION]: (message) => {
+        document.getElementById('toggle-rotation').setAttribute('aria-pressed', String(message.on));
+    },
+    [MESSAGE.LOOP_FRAMES]: (message) => finishLoopGif(message),
+    [MESSAGE.FAILURE]: (message) => {
+        if (message.fatal) engineFailed(message.text);
+        else showNotice('Huesift', [message.text]);
+    },
+};
+
 function onWorkerMessage(message) {
-    switch (message.type) {
-        case 'ready':
-            page.settings = message.settings;
-            document.documentElement.dataset.build = message.build;
-            if (message.problems.length > 0) showNotice('Link values replaced', badValueLines(message.problems));
-            break;
-        case 'picture':
-            page.recipe = message.recipe;
-            break;
-        case 'frame':
-            page.frameAsked = false;
-            page.frame = message;
-            drawFrame(message);
-            if (page.recipe) showStatus(page.recipe, message);
-            break;
-        case 'options-applied':
-            page.settings = message.settings;
-            if (message.needsStart) showNotice(RESTART_CAPTION, [RESTART_TEXT]);
-            break;
-        case 'rotation':
-            document.getElementById('toggle-rotation').setAttribute('aria-pressed', String(message.on));
-            break;
-        case 'loop-frames':
-            finishLoopGif(message);
-            break;
-        case 'failure':
-            showNotice('Huesift', [message.text]);
-            break;
-    }
+    if (page.failed) return;
+    const handler = HANDLERS[message.type];
+    if (handler) handler(message);
+    else console.error(`Huesift got a message it does not know from its sort worker: ${JSON.stringify(message.type)}`);
+}
+
+// The engine cannot run: say why, and disable what needs it; Help and Full
+// screen still work.
+function engineFailed(text) {
+    if (page.failed) return;
+    page.failed = true;
+    page.worker.terminate();
+    page.gifBusy = false;
+    page.optionsWanted = false;
+    for (const id of ENGINE_COMMANDS) document.getElementById(id).disabled = true;
+    showStatusText('The sort engine is not running.');
+    showNotice('Huesift', [text, 'Reloading the page may help; Help and Full screen still work.']);
+}
+
+function onWorkerError(event) {
+    event.preventDefault();
+    const detail = event.message ? `: ${event.message}` : '.';
+    engineFailed(page.ready ? `The sort engine stopped with an error${detail}` :
+        `The sort engine could not be loaded${detail}`);
 }
 
 // The link of the picture on screen, with its iteration count once its sort
@@ -83,8 +158,14 @@ function currentLink() {
     return recipeLink(location.href, page.recipe, stopped ? page.frame.iterations : null);
 }
 
+function pictureShown(caption) {
+    if (page.recipe && page.frame) return true;
+    showNotice(caption, [NOT_READY]);
+    return false;
+}
+
 async function copyLink() {
-    if (!page.recipe) return;
+    if (!pictureShown('Copy link')) return;
     const link = currentLink();
     try {
         await navigator.clipboard.writeText(link);
@@ -95,7 +176,7 @@ async function copyLink() {
 }
 
 async function saveShownPng() {
-    if (!page.recipe || !page.frame) return;
+    if (!pictureShown('Save PNG')) return;
     try {
         await savePng(document.getElementById('picture'), page.recipe, page.frame.iterations);
     } catch (error) {
@@ -104,17 +185,21 @@ async function saveShownPng() {
 }
 
 function startLoopGif() {
-    if (!page.recipe || page.gifBusy) return;
+    if (!pictureShown('Save loop GIF')) return;
+    if (page.gifBusy) {
+        showNotice('Save loop GIF', ['The loop GIF is still being made.']);
+        return;
+    }
     page.gifBusy = true;
     page.gifRecipe = page.recipe;
-    page.gifIterations = page.frame ? page.frame.iterations : 0;
+    page.gifIterations = page.frame.iterations;
     showNotice('Save loop GIF', ['Making the 90 frames of the palette rotation...'], 0);
-    send({ type: 'loop-frames' });
+    send({ type: MESSAGE.MAKE_LOOP });
 }
 
 async function finishLoopGif(message) {
     try {
-        if (message.frames.length === 0) throw new Error('there is no picture');
+        if (message.error) throw new Error(message.error);
         showNotice('Save loop GIF', ['Encoding the 90 frames...'], 0);
         const bytes = await encodeLoopGif(message.frames, message.side, message.delay, setNoticeProgress);
         download(bytes, 'image/gif', `${fileStem(page.gifRecipe, page.gifIterations)}-loop.gif`);
@@ -132,11 +217,15 @@ function toggleFullScreen() {
     else if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
 }
 
+// Start and Toggle rotation wait in the worker's queue until the engine is
+// ready; Options opens once it is.
 const COMMANDS = {
-    start: () => send({ type: 'start' }),
-    'toggle-rotation': () => send({ type: 'toggle-rotation' }),
+    start: () => send({ type: MESSAGE.START }),
+    'toggle-rotation': () => send({ type: MESSAGE.TOGGLE_ROTATION }),
     options: () => {
-        if (page.settings) openOptions(page.settings, (values) => send({ type: 'options', values }));
+        page.optionsWanted = !page.ready;
+        if (page.ready) openOptions(page.settings, (values) => send({ type: MESSAGE.OPTIONS, values }));
+        else showStatusText('Loading the sort engine... Options opens once it is ready.');
     },
     help: openHelp,
     'save-png': saveShownPng,
@@ -148,13 +237,14 @@ const COMMANDS = {
 const KEYS = { s: 'start', r: 'toggle-rotation', o: 'options', h: 'help', '?': 'help', p: 'save-png', g: 'save-gif',
     l: 'copy-link', f: 'full-screen' };
 
+// A held key gives its command once.
 function onKey(event) {
-    if (event.ctrlKey || event.metaKey || event.altKey || dialogOpen()) return;
+    if (event.ctrlKey || event.metaKey || event.altKey || event.repeat || dialogOpen()) return;
     if (event.target instanceof HTMLInputElement) return;
     const command = KEYS[event.key.toLowerCase()];
     if (!command) return;
     event.preventDefault();
-    COMMANDS[command]();
+    if (!document.getElementById(command).disabled) COMMANDS[command]();
 }
 
 function wireCommands() {
@@ -162,9 +252,10 @@ function wireCommands() {
         document.getElementById(id).addEventListener('click', command);
     }
     document.addEventListener('keydown', onKey);
+    document.addEventListener('visibilitychange', onVisibility);
     wireNotice();
     wireDialogs();
-    new ResizeObserver(fitPicture).observe(document.getElementById('stage'));
+    watchFit(document.getElementById('stage'), fitPicture);
 }
 
 function refuse(text) {
@@ -172,12 +263,13 @@ function refuse(text) {
     message.textContent = text;
     message.hidden = false;
     document.getElementById('picture').hidden = true;
-    document.getElementById('status').textContent = '';
+    showStatusText('');
     for (const button of document.querySelectorAll('.commands button')) button.disabled = true;
 }
 
 function boot() {
     wireCommands();
+    fitPicture();
     if (!hasWebAssembly()) {
         refuse('Huesift needs WebAssembly, which this browser does not offer. ' +
             'Any current version of Chrome, Edge, Firefox or Safari runs it.');
@@ -185,10 +277,10 @@ function boot() {
     }
     page.worker = new Worker('worker/sort-worker.js');
     page.worker.onmessage = (event) => onWorkerMessage(event.data);
-    page.worker.onerror = () => showNotice('Huesift', ['The sort engine stopped with an error.']);
-    send({ type: 'init', build: chooseBuild(), query: location.search });
-    requestAnimationFrame(askForFrame);
-    if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
+    page.worker.onerror = onWorkerError;
+    send({ type: MESSAGE.INIT, build: chooseBuild(), query: location.search });
+    if (document.hidden) send({ type: MESSAGE.HIDDEN });
+    watchForUpdates();
 }
 
 boot();

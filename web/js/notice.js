@@ -1,9 +1,11 @@
 // The notice: a caption and lines of plain text over the page, with an OK
-// button; it never takes markup, so a link's values show as typed.
+// button and, where the notice offers one, a button that acts on it; it
+// never takes markup, so a link's values show as typed.
 
 let returnFocus = null;
 
-export function showNotice(caption, lines, progress) {
+// `progress` shows a bar at that value; `action` ({ label, run }) a button.
+export function showNotice(caption, lines, progress, action) {
     const notice = document.getElementById('notice');
     document.getElementById('notice-caption').textContent = caption;
     const text = document.getElementById('notice-text');
@@ -17,6 +19,10 @@ export function showNotice(caption, lines, progress) {
     const bar = document.getElementById('notice-progress');
     bar.hidden = progress === undefined;
     if (progress !== undefined) bar.value = progress;
+    const button = document.getElementById('notice-action');
+    button.hidden = !action;
+    button.textContent = action ? action.label : '';
+    button.onclick = action ? action.run : null;
     if (notice.hidden) returnFocus = document.activeElement;
     notice.hidden = false;
 }

@@ -1,26 +1,17 @@
 // The picture on the page: frames drawn 1:1 into the canvas, the canvas
-// scaled by a whole factor where the stage allows (by less only where the
-// picture would not fit at all), and the status line.
+// fitted to the stage in device pixels, and the status line, whose state
+// words (started, stopped, settled, rotating) are announced and whose
+// figures are not.
+import { fitCanvas } from './fit.js';
 
 const canvas = () => document.getElementById('picture');
 
-// The largest whole factor at which a side-pixel picture fits the stage;
-// below one, the fraction that makes it fit.
-export function scaleFor(side, width, height) {
-    const room = Math.min(width, height);
-    if (room <= 0) return 1;
-    return room >= side ? Math.floor(room / side) : room / side;
-}
-
 export function fitPicture() {
     const picture = canvas();
-    const stage = picture.parentElement;
-    const scale = scaleFor(picture.width, stage.clientWidth, stage.clientHeight);
-    const shown = Math.floor(picture.width * scale);
-    picture.style.width = `${shown}px`;
-    picture.style.height = `${shown}px`;
+    fitCanvas(picture, picture.parentElement);
 }
 
+// Draws a frame; the frame's buffer can be handed back once this returns.
 export function drawFrame(frame) {
     const picture = canvas();
     if (picture.width !== frame.side) {
@@ -33,26 +24,26 @@ export function drawFrame(frame) {
     picture.dataset.iterations = String(frame.iterations);
 }
 
-const SHAPE_WORDS = {
-    square: 'Square',
-    circle: 'Circle',
-    torus: 'Torus',
-    triangle: 'Triangle',
-    'inverted-triangle': 'Triangle inverted',
-};
-
 function rateText(rate) {
     if (rate >= 1e6) return `${(rate / 1e6).toFixed(1)} M/s`;
     if (rate >= 1e3) return `${(rate / 1e3).toFixed(0)} k/s`;
     return `${Math.round(rate)}/s`;
 }
 
+function stateText(frame) {
+    const count = frame.iterations.toLocaleString('en-US');
+    if (frame.mode === 'rotating') return 'Rotating';
+    if (frame.mode === 'sorting') return 'Sorting';
+    if (frame.settled) return `Settled: the sort stopped at ${count} iterations`;
+    return `Sort stopped at ${count} iterations`;
+}
+
 // The status line: the picture's recipe, the sort's progress and the
-// disorder at the engine's latest check (red, blue, green).
-export function showStatus(recipe, frame) {
+// disorder at the engine's latest check (red, blue, green), then its state.
+export function showStatus(recipe, shapeLabel, frame) {
     const status = document.getElementById('status');
     const parts = [
-        SHAPE_WORDS[recipe.shape] || recipe.shape,
+        shapeLabel,
         `${recipe.size} x ${recipe.size}`,
         `seed ${recipe.seed}`,
         `${frame.iterations.toLocaleString('en-US')} iterations`,
@@ -60,11 +51,17 @@ export function showStatus(recipe, frame) {
     if (frame.mode === 'sorting') parts.push(rateText(frame.rate));
     const [red, blue, green] = frame.disorder;
     parts.push(`disorder ${red.toFixed(3)} / ${blue.toFixed(3)} / ${green.toFixed(3)}`);
-    if (frame.settled) parts.push('settled');
-    if (frame.mode === 'rotating') parts.push('rotating');
-    else if (frame.mode === 'stopped') parts.push('stopped');
-    status.textContent = parts.join(' · ');
+    document.getElementById('status-figures').textContent = `${parts.join(' · ')} · `;
+    const state = document.getElementById('status-state');
+    const words = stateText(frame);
+    if (state.textContent !== words) state.textContent = words;
     status.dataset.disorder = String(red + blue + green);
     status.dataset.settled = String(frame.settled);
     status.dataset.mode = frame.mode;
+}
+
+// A status line with no picture behind it: loading, or why there is none.
+export function showStatusText(text) {
+    document.getElementById('status-figures').textContent = '';
+    document.getElementById('status-state').textContent = text;
 }

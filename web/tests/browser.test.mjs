@@ -13,9 +13,11 @@ import {
     openSession,
     pngText,
     readCanvas,
+    recordWorker,
     render,
     waitForFrame,
     waitForMode,
+    waitForStatus,
 } from './support.mjs';
 
 const RECIPE = { shape: 'triangle', size: 512, red: 'up', seed: 7, iterations: 2500000 };
@@ -56,14 +58,10 @@ function roughness({ side, rgba }) {
     return differ / pairs;
 }
 
-// Runs in the page before its scripts: keeps the first frame drawn and the
-// disorder the status line shows as each frame is drawn.
+// Runs in the page before its scripts: keeps the first frame drawn.
 function watchFrames() {
-    window.disorders = [];
     const draw = CanvasRenderingContext2D.prototype.putImageData;
     CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
-        const status = document.getElementById('status').dataset.disorder;
-        if (status !== undefined) window.disorders.push(Number(status));
         if (!window.firstFrame) {
             const first = { side: image.width, rgba: Array.from(image.data) };
             window.firstFrame = first;
@@ -96,29 +94,47 @@ function assertSamePixels(actual, expected, what) {
 }
 
 describe('loading and sorting', () => {
-    test('a random start shows noise, then a falling disorder, with no page error', async () => {
+    // The worker reports the disorder at each of the engine's settle checks
+    // with the frames; the sort stops at the check that settles it, where
+    // huesift-render --until-settled stops, and the page then rests.
+    test('a random start shows noise, then a falling disorder at every check until it settles as huesift-render does, then rests', async () => {
         const page = await session.newPage();
         await page.addInitScript(watchFrames);
+        await page.addInitScript(recordWorker);
         await page.goto(session.base);
         await waitForFrame(page);
         const first = await page.evaluate(() => window.firstFrame);
         assert.equal(first.side, 256, 'the default picture is 256 x 256');
         assert.equal(first.iterations, 0, 'the first frame is the picture before its sort');
         assert.ok(roughness(first) > 0.5, `the first frame is noise (roughness ${roughness(first)})`);
-        // The disorder changes at the engine's checks; four checks in a row
-        // must each be lower. A 256 circle is far from order this early, so
-        // only measured values count.
-        await page.waitForFunction(() => new Set(window.disorders.filter((d) => d > 0)).size >= 4, null, {
-            timeout: PATIENCE,
-        });
-        const seen = await page.evaluate(() => window.disorders.filter((d) => d > 0));
-        const checks = seen.filter((value, i) => i === 0 || value !== seen[i - 1]);
-        assert.ok(checks.length >= 3, `several checks seen: ${checks.join(', ')}`);
-        for (let k = 1; k < checks.length; ++k) {
-            assert.ok(checks[k] < checks[k - 1], `the disorder falls: ${checks.join(', ')}`);
-        }
-        assert.match(await page.locator('#status').textContent(), /Circle · 256 x 256 · seed \d+ · [\d,]+ iterations/);
+        await waitForStatus(page, 'mode', 'stopped');
+        const stopped = await waitForFrame(page);
+        const checks = await page.evaluate(() =>
+            window.workerMessages.filter((message) => message.type === 'frame').flatMap((message) => message.checks));
+        const interval = checks[1].iterations;
+        checks.forEach((check, k) => assert.equal(check.iterations, k * interval, `check ${k} is where it falls due`));
+        assert.equal(checks.at(-1).iterations, stopped, 'the sort stops at its last check');
+        const sums = checks.map((check) => check.disorder.reduce((a, b) => a + b));
+        assert.ok(sums[0] > 0 && sums.at(-1) < sums[0] / 2, `the disorder falls: ${sums.join(', ')}`);
+        assert.ok(sums[1] < sums[0] && sums[2] < sums[1], `it falls at the first checks: ${sums.join(', ')}`);
+        const status = await page.locator('#status').textContent();
+        assert.ok(status.includes(`Settled: the sort stopped at ${stopped.toLocaleString('en-US')} iterations`), status);
+        const seed = status.match(/seed (\d+)/)[1];
+        const rendered = render(['--shape', 'circle', '--size', '256', '--red', 'up', '--seed', seed], '--png');
+        assert.equal(pngText(rendered).Iterations, String(stopped), 'huesift-render settles at the same check');
+        assertSamePixels(await readCanvas(page), decodePng(rendered), 'the settled picture against huesift-render');
+        // At rest: no frame asked of the display, no message from the worker.
+        const before = await page.evaluate(() => [window.animationFrames, window.workerMessages.length]);
+        await page.waitForTimeout(1000);
+        const after = await page.evaluate(() => [window.animationFrames, window.workerMessages.length]);
+        assert.ok(after[0] - before[0] <= 1, `frames asked at rest: ${after[0] - before[0]}`);
+        assert.equal(after[1], before[1], 'the worker sends nothing at rest');
+        assert.equal(await page.locator('#picture').getAttribute('data-iterations'), String(stopped));
         assert.deepEqual(page.errors, []);
+        // A link's iteration count is sorted to the end, settled or not.
+        await page.goto(`${session.base}?seed=${seed}&iterations=${stopped + 300000}`);
+        await waitForFrame(page, { equals: stopped + 300000 });
+        await waitForMode(page, 'stopped');
         await page.context().close();
     });
 
@@ -169,12 +185,13 @@ describe('a link is a recipe', () => {
     }
 
     test('Copy link gives the recipe, with the iterations once the sort has stopped', async () => {
-        const page = await openPage('?shape=torus&size=256&red=down&seed=99&speed=3');
+        // A 512 picture sorts for seconds before it settles.
+        const page = await openPage('?shape=torus&size=512&red=down&seed=99&speed=3');
         await page.context().grantPermissions(['clipboard-read', 'clipboard-write']);
         await waitForFrame(page);
         await page.getByRole('button', { name: 'Copy link' }).click();
         const sorting = new URL(await page.evaluate(() => navigator.clipboard.readText()));
-        assert.equal(sorting.search, '?shape=torus&size=256&red=down&seed=99&speed=3');
+        assert.equal(sorting.search, '?shape=torus&size=512&red=down&seed=99&speed=3');
         await page.getByRole('button', { name: 'Toggle rotation' }).click();
         await waitForMode(page, 'rotating');
         const iterations = Number(await page.locator('#picture').getAttribute('data-iterations'));
@@ -199,7 +216,8 @@ describe('a link is a recipe', () => {
         }
         assert.equal(await page.locator('#notice b').count(), 0, 'nothing from the link becomes markup');
         assert.match(await page.locator('#status').textContent(), /^Circle · 256 x 256 · seed \d+/);
-        await waitForMode(page, 'sorting');
+        // With the iteration count refused, the sort runs until it settles.
+        await waitForStatus(page, 'settled', 'true');
         await page.context().close();
     });
 });
@@ -268,14 +286,15 @@ describe('options and help', () => {
         await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Square'), null, {
             timeout: PATIENCE,
         });
-        await waitForMode(page, 'sorting');
         const square = await readCanvas(page);
         assert.notEqual(colourAt(square.rgba, 0), 0, 'the square fills the corner');
         await page.context().close();
     });
 
     test('refreshes change the running sort without a notice; Cancel changes nothing; speed waits only without rotation', async () => {
-        const page = await openPage('?seed=3');
+        // A link's iteration count keeps the sort going whether it settles
+        // or not.
+        const page = await openPage('?seed=3&iterations=1000000000000');
         await waitForFrame(page, { above: 0 });
         await chooseOptions(page, ['More (slower)']);
         const seen = await waitForFrame(page);

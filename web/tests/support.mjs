@@ -52,11 +52,12 @@ async function waitForServer(url) {
     }
 }
 
-// The site served, and one browser (Playwright gives it a fresh profile
-// folder of its own); every page gets a fresh context; `close` ends both.
-export async function openSession() {
+// The site (the build, or `site`) served, and one browser (Playwright gives
+// it a fresh profile folder of its own); every page gets a fresh context;
+// `close` ends both. `serverOptions` go to web/serve.py.
+export async function openSession(site = SITE, serverOptions = []) {
     const port = await freePort();
-    const server = spawn('python3', [path.join(ROOT, 'web/serve.py'), '--port', String(port), SITE], {
+    const server = spawn('python3', [path.join(ROOT, 'web/serve.py'), '--port', String(port), ...serverOptions, site], {
         stdio: 'ignore',
     });
     const base = `http://127.0.0.1:${port}/`;
@@ -101,6 +102,55 @@ export async function waitForFrame(page, { above = -1, equals = null } = {}) {
         { timeout: PATIENCE },
     );
     return Number(await page.locator('#picture').getAttribute('data-iterations'));
+}
+
+// Runs in the page before its scripts: keeps every message the sort's
+// worker sends (without the pixels), the worker itself as window.sortWorker,
+// and a count of the frames the page asks the display for.
+export function recordWorker() {
+    window.workerMessages = [];
+    window.animationFrames = 0;
+    const PageWorker = window.Worker;
+    window.Worker = class extends PageWorker {
+        constructor(...args) {
+            super(...args);
+            window.sortWorker = this;
+            this.addEventListener('message', (event) => {
+                const { pixels, frames, ...rest } = event.data;
+                window.workerMessages.push(rest);
+            });
+        }
+    };
+    const ask = window.requestAnimationFrame;
+    window.requestAnimationFrame = (callback) => {
+        window.animationFrames += 1;
+        return ask.call(window, callback);
+    };
+}
+
+// Headless Chromium keeps every page visible: the page is told it is hidden
+// or shown as a browser tells it.
+export async function setHidden(page, hidden) {
+    await page.evaluate((hide) => {
+        Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (hide ? 'hidden' : 'visible') });
+        Object.defineProperty(document, 'hidden', { configurable: true, get: () => hide });
+        document.dispatchEvent(new Event('visibilitychange'));
+    }, hidden);
+}
+
+// Waits, within PATIENCE, until `check` (run here, not in the page) holds.
+export async function eventually(check, what) {
+    const until = Date.now() + PATIENCE;
+    while (!check()) {
+        if (Date.now() > until) throw new Error(`still not so after ${PATIENCE} ms: ${what}`);
+        await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+}
+
+export async function waitForStatus(page, key, value) {
+    await page.waitForFunction(([k, v]) => document.getElementById('status').dataset[k] === v, [key, value], {
+        timeout: PATIENCE,
+    });
 }
 
 export async function waitForMode(page, mode) {

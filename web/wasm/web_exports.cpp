@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,13 +19,38 @@
 
 namespace {
 
-// What the worker names a setting by when it passes a word or a number.
+// What the worker names a setting by when it passes a word or a number, and
+// the link's key for each.
 enum WebSetting { WEB_SHAPE, WEB_SIZE, WEB_RED, WEB_SEED, WEB_SPEED, WEB_ITERATIONS };
+constexpr const char* LINK_KEYS[] = {"shape", "size", "red", "seed", "speed", "iterations"};
+
+// A group of the options dialog: the setting's key, its place in
+// hs_setting's codes (and hs_apply_settings's arguments), its link key if it
+// has one, the dialog's caption, its default and its choices, shown last to
+// first where `reversed`.
+struct OptionGroup {
+    const char* key;
+    int slot;
+    const char* link;
+    const char* caption;
+    std::int32_t default_code;
+    std::span<const NamedCode> choices;
+    bool reversed;
+};
+constexpr OptionGroup OPTION_GROUPS[] = {
+    {"surface", 0, "shape", "Select surface", DEFAULT_SURFACE, SURFACE_NAMES, false},
+    {"delay", 3, "speed", "Rotation speed", DEFAULT_ROTATION_DELAY, ROTATION_SPEED_NAMES, true},
+    {"size", 1, "size", "Image Size", DEFAULT_IMAGE_SIZE, IMAGE_SIZE_NAMES, true},
+    {"refresh", 2, nullptr, "Screen refreshes", DEFAULT_REFRESH_INTERVAL, REFRESH_INTERVAL_NAMES, false},
+    {"red", 4, "red", "Sort direction", DEFAULT_RED_DIRECTION, RED_DIRECTION_NAMES, false},
+};
 
 // A link's values are short; a longer one is no setting and is refused.
 constexpr std::uint32_t TEXT_ROOM = 64;
 char text_buffer[TEXT_ROOM];
 double parsed_value = 0;
+
+std::string settings_json;
 
 PictureSettle picture_settle;
 std::vector<std::uint8_t> rgba_frame;
@@ -55,7 +82,10 @@ bool parse_number(WebSetting setting, std::string_view text, std::uint64_t& valu
         case WEB_SEED:
             return parse_setting_number(text, 0xFFFFFFFFu, value);
         case WEB_SPEED:
-            return parse_setting_number(text, ROTATION_SPEED_COUNT, value) && valid_rotation_speed(int(value));
+            if (!parse_setting_number(text, ROTATION_SPEED_COUNT, value) || !valid_rotation_speed(int(value)))
+                return false;
+            value = static_cast<std::uint64_t>(rotation_delay_for_speed(int(value)));
+            return true;
         case WEB_ITERATIONS:
             return parse_setting_number(text, MAX_RECIPE_ITERATIONS, value);
         default:
@@ -63,17 +93,51 @@ bool parse_number(WebSetting setting, std::string_view text, std::uint64_t& valu
     }
 }
 
+// The words of the table hold no quote or backslash; they are written as
+// they are.
+std::string json_text(const char* text) { return std::string("\"") + text + "\""; }
+
+std::string choice_json(const NamedCode& choice) {
+    return "{\"code\":" + std::to_string(choice.code) + ",\"name\":" + json_text(choice.name) +
+           ",\"label\":" + json_text(choice.label ? choice.label : choice.name) + "}";
+}
+
+std::string group_json(const OptionGroup& group) {
+    std::string choices;
+    for (std::size_t i = 0; i < group.choices.size(); ++i) {
+        const NamedCode& choice = group.choices[group.reversed ? group.choices.size() - 1 - i : i];
+        choices += (i == 0 ? "" : ",") + choice_json(choice);
+    }
+    return "{\"key\":" + json_text(group.key) + ",\"slot\":" + std::to_string(group.slot) +
+           ",\"link\":" + (group.link ? json_text(group.link) : "null") + ",\"caption\":" + json_text(group.caption) +
+           ",\"default\":" + std::to_string(group.default_code) + ",\"choices\":[" + choices + "]}";
+}
+
 }  // namespace
 
 extern "C" {
+
+// The settings as the page shows and links them, as JSON: "groups", the
+// options dialog's groups in order, and "link", the link's keys by their
+// WebSetting number.
+EMSCRIPTEN_KEEPALIVE const char* hs_settings_table() {
+    if (settings_json.empty()) {
+        std::string groups;
+        for (const OptionGroup& group : OPTION_GROUPS) groups += (groups.empty() ? "" : ",") + group_json(group);
+        std::string keys;
+        for (const char* key : LINK_KEYS) keys += (keys.empty() ? "" : ",") + json_text(key);
+        settings_json = "{\"groups\":[" + groups + "],\"link\":[" + keys + "]}";
+    }
+    return settings_json.c_str();
+}
 
 // The buffer a word is written into before hs_parse_setting, and its room.
 EMSCRIPTEN_KEEPALIVE char* hs_text() { return text_buffer; }
 EMSCRIPTEN_KEEPALIVE std::uint32_t hs_text_room() { return TEXT_ROOM; }
 
 // Reads the `length` bytes of the text buffer as the value of `setting`;
-// the code or number is then hs_parsed(). 0 when the value is not one the
-// setting takes.
+// the code (for a speed, its rotation delay) or number is then hs_parsed().
+// 0 when the value is not one the setting takes.
 EMSCRIPTEN_KEEPALIVE int hs_parse_setting(int setting, std::uint32_t length) {
     if (length > TEXT_ROOM) return 0;
     const std::string_view text(text_buffer, length);
@@ -92,22 +156,6 @@ EMSCRIPTEN_KEEPALIVE int hs_parse_setting(int setting, std::uint32_t length) {
 }
 EMSCRIPTEN_KEEPALIVE double hs_parsed() { return parsed_value; }
 
-// The word for a surface, size or red direction code ("?" for none).
-EMSCRIPTEN_KEEPALIVE const char* hs_setting_name(int setting, int code) {
-    switch (static_cast<WebSetting>(setting)) {
-        case WEB_SHAPE:
-            return surface_name(code);
-        case WEB_RED:
-            return red_direction_name(code);
-        case WEB_SIZE:
-            for (const NamedCode& entry : IMAGE_SIZE_NAMES)
-                if (entry.code == code) return entry.name;
-            return "?";
-        default:
-            return "?";
-    }
-}
-
 // The current settings, one code each: 0 surface, 1 image size, 2 refresh
 // interval, 3 rotation delay, 4 red direction.
 EMSCRIPTEN_KEEPALIVE int hs_setting(int which) {
@@ -116,8 +164,6 @@ EMSCRIPTEN_KEEPALIVE int hs_setting(int which) {
                                   values.red_direction};
     return which >= 0 && which < 5 ? codes[which] : 0;
 }
-EMSCRIPTEN_KEEPALIVE int hs_delay_for_speed(int speed) { return rotation_delay_for_speed(speed); }
-EMSCRIPTEN_KEEPALIVE int hs_speed_for_delay(int delay) { return rotation_speed_for_delay(delay); }
 
 // Applies five new codes and says what the change does to a running
 // picture: bit 0 stop the sort or rotation, bit 1 rotation mode off, bit 2
@@ -156,6 +202,11 @@ EMSCRIPTEN_KEEPALIVE int hs_sort(std::uint32_t iterations) {
 }
 EMSCRIPTEN_KEEPALIVE double hs_iterations() { return static_cast<double>(picture_iterations()); }
 EMSCRIPTEN_KEEPALIVE int hs_settled() { return picture_settle.settled || picture_settle.capped ? 1 : 0; }
+
+// The iteration count of the next settle check (a sort that stops there stops
+// where huesift-render --until-settled would), and the checks made so far.
+EMSCRIPTEN_KEEPALIVE double hs_next_check() { return static_cast<double>(picture_settle.next_check); }
+EMSCRIPTEN_KEEPALIVE int hs_checks() { return picture_settle.watch.checks; }
 
 // The disorder at the latest settle check: 0 red, 1 blue, 2 green.
 EMSCRIPTEN_KEEPALIVE double hs_disorder(int channel) {

@@ -1,12 +1,13 @@
 // The sort's own thread: the engine compiled to WebAssembly sorts the
 // picture here in short chunks, rotates its palette at the chosen pace, and
-// hands the page a copy of the pixels whenever the page asks for one. It
-// never waits for the page; between chunks it reads the page's messages.
+// hands the page the pixels whenever the page asks for them, in buffers the
+// page hands back. Once the sort has settled (or reached a link's iteration
+// count) it stops and does nothing until a command; while the page is hidden
+// nothing advances. Between chunks it reads the page's messages.
 'use strict';
+importScripts('../js/messages.js');
+const MESSAGE = self.HuesiftMessages;
 
-// Names of the settings the engine parses (the order of its WebSetting).
-const SETTING = { shape: 0, size: 1, red: 2, seed: 3, speed: 4, iterations: 5 };
-const LINK_SETTINGS = ['shape', 'size', 'red', 'seed', 'speed', 'iterations'];
 // A chunk aims at this long, so messages wait no longer.
 const CHUNK_MS = 8;
 const FIRST_CHUNK = 65536;
@@ -16,6 +17,7 @@ const MAX_CHUNK = 1 << 24;
 const TICK = 65536;
 
 let engine = null;
+let table = null; // the engine's settings table: option groups and link keys
 let pending = [];
 let chunk = FIRST_CHUNK;
 const state = {
@@ -26,13 +28,18 @@ const state = {
     rotating: false,
     rotationOn: false,
     settled: false,
+    hidden: false,
     wantFrame: false,
     frameIterations: -1,
     changed: false, // pixels changed since the last frame handed over
+    checks: [], // settle checks made since the last frame handed over
     rateStart: { time: 0, iterations: 0 },
     rate: 0,
     rotationTimer: 0,
 };
+// Frame buffers the page has handed back, reused so that frames make no
+// garbage.
+let spareBuffers = [];
 
 const wake = new MessageChannel();
 let scheduled = false;
@@ -41,13 +48,26 @@ wake.port1.onmessage = () => {
     runChunk();
 };
 function schedule() {
-    if (scheduled) return;
+    if (scheduled || state.hidden) return;
     scheduled = true;
     wake.port2.postMessage(0);
 }
 
-function post(message, transfer) {
-    self.postMessage(message, transfer || []);
+function post(type, fields, transfer) {
+    self.postMessage({ type, ...fields }, transfer || []);
+}
+
+function mode() {
+    return state.rotating ? 'rotating' : state.sorting ? 'sorting' : 'stopped';
+}
+
+function group(key) {
+    return table.groups.find((entry) => entry.key === key);
+}
+
+function choiceName(key, code) {
+    const choice = group(key).choices.find((entry) => entry.code === code);
+    return choice ? choice.name : '?';
 }
 
 function writeText(text) {
@@ -57,28 +77,26 @@ function writeText(text) {
     return bytes.length;
 }
 
-// The value of a link setting as the engine reads it, or null when the
-// engine does not take it.
-function parseSetting(name, text) {
+// The value of a link setting as the engine reads it (a choice's code, or a
+// number), or null when the engine does not take it.
+function parseSetting(key, text) {
     const length = writeText(text);
-    if (length < 0 || !engine._hs_parse_setting(SETTING[name], length)) return null;
+    if (length < 0 || !engine._hs_parse_setting(table.link.indexOf(key), length)) return null;
     return engine._hs_parsed();
 }
 
-function settingName(name, code) {
-    return engine.UTF8ToString(engine._hs_setting_name(SETTING[name], code));
-}
-
 function currentSettings() {
-    return {
-        surface: engine._hs_setting(0),
-        size: engine._hs_setting(1),
-        refresh: engine._hs_setting(2),
-        delay: engine._hs_setting(3),
-        red: engine._hs_setting(4),
-    };
+    const values = {};
+    for (const entry of table.groups) values[entry.key] = engine._hs_setting(entry.slot);
+    return values;
 }
 
+// The engine takes the five codes in the order of their slots.
+function applySettings(values, rotationOn) {
+    const codes = [];
+    for (const entry of table.groups) codes[entry.slot] = values[entry.key];
+    return engine._hs_apply_settings(...codes, rotationOn ? 1 : 0);
+}
 
 function randomSeed() {
     return self.crypto.getRandomValues(new Uint32Array(1))[0];
@@ -91,29 +109,23 @@ function readLink(query) {
     const problems = [];
     const values = currentSettings();
     const found = {};
-    for (const name of LINK_SETTINGS) {
-        if (!params.has(name)) continue;
-        const text = params.get(name);
-        const value = parseSetting(name, text);
-        if (value === null) problems.push({ name, text });
-        else found[name] = value;
+    for (const key of table.link) {
+        if (!params.has(key)) continue;
+        const text = params.get(key);
+        const value = parseSetting(key, text);
+        if (value === null) problems.push({ name: key, text });
+        else found[key] = value;
     }
-    for (const name of params.keys()) {
-        if (!LINK_SETTINGS.includes(name)) problems.push({ name, text: params.get(name), unknown: true });
+    for (const key of params.keys()) {
+        if (!table.link.includes(key)) problems.push({ name: key, text: params.get(key), unknown: true });
     }
-    if ('shape' in found) values.surface = found.shape;
-    if ('size' in found) values.size = found.size;
-    if ('red' in found) values.red = found.red;
-    if ('speed' in found) values.delay = engine._hs_delay_for_speed(found.speed);
-    engine._hs_apply_settings(values.surface, values.size, values.refresh, values.delay, values.red, 0);
-    const defaults = {
-        shape: settingName('shape', values.surface),
-        size: String(values.size),
-        red: settingName('red', values.red),
-        seed: 'a random seed',
-        speed: String(engine._hs_speed_for_delay(values.delay)),
-        iterations: 'sorting on',
-    };
+    const defaults = { seed: 'a random seed', iterations: 'sorting on' };
+    for (const entry of table.groups) {
+        if (entry.link === null) continue;
+        if (entry.link in found) values[entry.key] = found[entry.link];
+        defaults[entry.link] = choiceName(entry.key, values[entry.key]);
+    }
+    applySettings(values, false);
     for (const problem of problems) problem.replacement = problem.unknown ? null : defaults[problem.name];
     return {
         seed: 'seed' in found ? found.seed : randomSeed(),
@@ -122,18 +134,14 @@ function readLink(query) {
     };
 }
 
-function pictureMessage() {
+function recipe() {
     const values = currentSettings();
     return {
-        type: 'picture',
-        recipe: {
-            shape: settingName('shape', values.surface),
-            size: state.side,
-            red: settingName('red', values.red),
-            seed: state.seed,
-            speed: engine._hs_speed_for_delay(values.delay),
-        },
-        target: state.target,
+        shape: choiceName('surface', values.surface),
+        size: state.side,
+        red: choiceName('red', values.red),
+        seed: state.seed,
+        speed: Number(choiceName('delay', values.delay)),
     };
 }
 
@@ -147,26 +155,37 @@ function startPicture(seed, target) {
     state.sorting = false;
     if (!engine._hs_make_picture(seed >>> 0)) {
         state.side = 0;
-        post({ type: 'failure', text: 'The picture could not be made: not enough memory.' });
+        post(MESSAGE.FAILURE, { text: 'The picture could not be made: not enough memory.' });
         return;
     }
     state.side = engine._hs_picture_side();
     state.seed = engine._hs_picture_seed() >>> 0;
     state.target = target;
+    state.checks = [];
     state.settled = engine._hs_sort(0) === 1;
+    noteCheck(0);
     state.sorting = target === null || target > 0;
     state.frameIterations = -1;
     state.changed = true;
     state.rateStart = { time: performance.now(), iterations: 0 };
     state.rate = 0;
     chunk = FIRST_CHUNK;
-    post(pictureMessage());
-    sendFrameIfWanted();
+    post(MESSAGE.PICTURE, { recipe: recipe(), target });
+    sendFrame(true);
     schedule();
 }
 
 function iterationsDone() {
     return engine._hs_iterations();
+}
+
+// Keeps the disorder of each settle check the engine made, for the page.
+function noteCheck(checksBefore) {
+    if (engine._hs_checks() === checksBefore) return;
+    state.checks.push({
+        iterations: iterationsDone(),
+        disorder: [engine._hs_disorder(0), engine._hs_disorder(1), engine._hs_disorder(2)],
+    });
 }
 
 function measureRate(now, done) {
@@ -176,10 +195,20 @@ function measureRate(now, done) {
     state.rateStart = { time: now, iterations: done };
 }
 
-function runChunk() {
-    if (!state.sorting) return;
+// The next piece of the sort: a chunk, cut short at the next settle check so
+// that a settled sort stops exactly there, and at a link's iteration count.
+function nextPiece() {
+    const done = iterationsDone();
     let piece = chunk;
-    if (state.target !== null) piece = Math.min(piece, state.target - iterationsDone());
+    if (!state.settled) piece = Math.min(piece, engine._hs_next_check() - done);
+    if (state.target !== null) piece = Math.min(piece, state.target - done);
+    return piece;
+}
+
+function runChunk() {
+    if (!state.sorting || state.hidden) return;
+    const piece = nextPiece();
+    const checksBefore = engine._hs_checks();
     const began = performance.now();
     if (piece > 0) state.settled = engine._hs_sort(piece) === 1 || state.settled;
     const now = performance.now();
@@ -188,43 +217,60 @@ function runChunk() {
     if (piece === chunk && spent > 0) {
         chunk = Math.max(1024, Math.min(MAX_CHUNK, Math.round((chunk * CHUNK_MS) / spent)));
     }
+    noteCheck(checksBefore);
     const done = iterationsDone();
     state.changed = true;
     measureRate(now, done);
-    if (state.target !== null && done >= state.target) {
+    const finished = state.target !== null ? done >= state.target : state.settled;
+    if (finished) {
         state.sorting = false;
         state.rate = 0;
+        sendFrame(true);
+        return;
     }
-    sendFrameIfWanted();
-    if (state.sorting) schedule();
+    sendFrame(false);
+    schedule();
 }
 
 function frameDue() {
     if (!state.wantFrame || state.side === 0 || !state.changed) return false;
     if (!state.sorting || state.frameIterations < 0) return true;
-    const refresh = engine._hs_setting(2);
+    const refresh = engine._hs_setting(group('refresh').slot);
     return iterationsDone() - state.frameIterations >= refresh * TICK;
 }
 
-function sendFrameIfWanted() {
-    if (!frameDue()) return;
+function frameBuffer(bytes) {
+    const buffer = spareBuffers.find((spare) => spare.byteLength === bytes);
+    spareBuffers = spareBuffers.filter((spare) => spare !== buffer && spare.byteLength === bytes);
+    return buffer || new ArrayBuffer(bytes);
+}
+
+// Hands the page a frame when it asked for one and one is due, or, with
+// `now`, whenever the page is shown (a change of mode, the last frame of a
+// sort).
+function sendFrame(now) {
+    if (state.hidden || state.side === 0 || !(now || frameDue())) return;
     const pointer = engine._hs_frame();
     const bytes = state.side * state.side * 4;
-    const pixels = engine.HEAPU8.slice(pointer, pointer + bytes).buffer;
+    const pixels = frameBuffer(bytes);
+    new Uint8Array(pixels).set(engine.HEAPU8.subarray(pointer, pointer + bytes));
     const done = iterationsDone();
+    const checks = state.checks;
+    state.checks = [];
     state.wantFrame = false;
     state.changed = false;
     state.frameIterations = done;
     post(
+        MESSAGE.FRAME,
         {
-            type: 'frame',
             pixels,
             side: state.side,
             iterations: done,
             disorder: [engine._hs_disorder(0), engine._hs_disorder(1), engine._hs_disorder(2)],
+            checks,
             settled: state.settled,
             rate: state.sorting ? state.rate : 0,
-            mode: state.rotating ? 'rotating' : state.sorting ? 'sorting' : 'stopped',
+            mode: mode(),
         },
         [pixels],
     );
@@ -233,11 +279,11 @@ function sendFrameIfWanted() {
 // One rotation step, then a pause of rotation_delay / 2 ms, read afresh
 // each time, as the window program's rotation worker does.
 function rotateStep() {
-    if (!state.rotating) return;
+    if (!state.rotating || state.hidden) return;
     engine._hs_rotate();
     state.changed = true;
-    sendFrameIfWanted();
-    state.rotationTimer = setTimeout(rotateStep, engine._hs_setting(3) / 2);
+    sendFrame(false);
+    state.rotationTimer = setTimeout(rotateStep, engine._hs_setting(group('delay').slot) / 2);
 }
 
 function stopSort() {
@@ -260,13 +306,13 @@ function toggleRotation() {
         engine._hs_tag();
         rotateStep();
     }
-    sendFrameIfWanted();
-    post({ type: 'rotation', on: state.rotationOn });
+    sendFrame(true);
+    post(MESSAGE.ROTATION, { on: state.rotationOn });
 }
 
 function applyOptions(values) {
-    const bits = engine._hs_apply_settings(
-        values.surface, values.size, values.refresh, values.delay, values.red, state.rotationOn ? 1 : 0);
+    const wasSorting = state.sorting;
+    const bits = applySettings(values, state.rotationOn);
     if (bits < 0) return;
     if (bits & 1) {
         stopSort();
@@ -274,9 +320,24 @@ function applyOptions(values) {
     }
     if (bits & 2) state.rotationOn = false;
     if (bits & 8) state.frameIterations = iterationsDone();
-    sendFrameIfWanted();
-    post({ type: 'options-applied', needsStart: (bits & 4) !== 0, settings: currentSettings() });
-    post({ type: 'rotation', on: state.rotationOn });
+    sendFrame(wasSorting !== state.sorting || (bits & 1) !== 0);
+    post(MESSAGE.OPTIONS_APPLIED, { needsStart: (bits & 4) !== 0, settings: currentSettings() });
+    post(MESSAGE.ROTATION, { on: state.rotationOn });
+}
+
+// While the page is hidden neither the sort nor the rotation advances; both
+// go on where they were when it is shown.
+function setHidden(hidden) {
+    if (state.hidden === hidden) return;
+    state.hidden = hidden;
+    if (hidden) {
+        clearTimeout(state.rotationTimer);
+        return;
+    }
+    state.rateStart = { time: performance.now(), iterations: state.side ? iterationsDone() : 0 };
+    sendFrame(true);
+    if (state.rotating) rotateStep();
+    schedule();
 }
 
 // The 90 frames of the loop animation, each as palette indices and its
@@ -284,41 +345,55 @@ function applyOptions(values) {
 function loopFrames() {
     const count = engine._hs_loop_begin();
     if (!count) {
-        post({ type: 'loop-frames', frames: [] });
+        post(MESSAGE.LOOP_FRAMES, { error: 'there is no picture' });
         return;
     }
-    const pixels = state.side * state.side;
-    const frames = [];
-    const transfer = [];
-    for (let step = 0; step < count; ++step) {
-        engine._hs_loop_frame(step);
-        const indices = engine.HEAPU8.slice(engine._hs_loop_indices(), engine._hs_loop_indices() + pixels);
-        const colours = engine.HEAPU8.slice(engine._hs_loop_colours(), engine._hs_loop_colours() + count * 3);
-        frames.push({ indices, colours });
-        transfer.push(indices.buffer, colours.buffer);
+    try {
+        const pixels = state.side * state.side;
+        const frames = [];
+        const transfer = [];
+        for (let step = 0; step < count; ++step) {
+            engine._hs_loop_frame(step);
+            const indices = engine.HEAPU8.slice(engine._hs_loop_indices(), engine._hs_loop_indices() + pixels);
+            const colours = engine.HEAPU8.slice(engine._hs_loop_colours(), engine._hs_loop_colours() + count * 3);
+            frames.push({ indices, colours });
+            transfer.push(indices.buffer, colours.buffer);
+        }
+        post(MESSAGE.LOOP_FRAMES, { frames, side: state.side, delay: engine._hs_loop_delay() }, transfer);
+    } catch (error) {
+        post(MESSAGE.LOOP_FRAMES, { error: String(error.message || error) });
+    } finally {
+        engine._hs_loop_end();
     }
-    engine._hs_loop_end();
-    post({ type: 'loop-frames', frames, side: state.side, delay: engine._hs_loop_delay() }, transfer);
 }
 
 function handle(message) {
     switch (message.type) {
-        case 'want-frame':
+        case MESSAGE.WANT_FRAME:
+            if (message.buffer) spareBuffers.push(message.buffer);
             state.wantFrame = true;
-            sendFrameIfWanted();
+            sendFrame(false);
             break;
-        case 'start':
+        case MESSAGE.START:
             startPicture(randomSeed(), null);
             break;
-        case 'toggle-rotation':
+        case MESSAGE.TOGGLE_ROTATION:
             toggleRotation();
             break;
-        case 'options':
+        case MESSAGE.OPTIONS:
             applyOptions(message.values);
             break;
-        case 'loop-frames':
+        case MESSAGE.MAKE_LOOP:
             loopFrames();
             break;
+        case MESSAGE.HIDDEN:
+            setHidden(true);
+            break;
+        case MESSAGE.SHOWN:
+            setHidden(false);
+            break;
+        default:
+            console.error(`Huesift's sort worker got a message it does not know: ${JSON.stringify(message.type)}`);
     }
 }
 
@@ -327,12 +402,16 @@ async function init(message) {
     try {
         importScripts('../' + script);
         engine = await self.HuesiftModule({ locateFile: (file) => '../' + file });
+        table = JSON.parse(engine.UTF8ToString(engine._hs_settings_table()));
     } catch (error) {
-        post({ type: 'failure', text: 'The sort engine could not be loaded: ' + String(error.message || error) });
+        post(MESSAGE.FAILURE, {
+            text: 'The sort engine could not be loaded: ' + String(error.message || error),
+            fatal: true,
+        });
         return;
     }
     const link = readLink(message.query);
-    post({ type: 'ready', build: message.build, settings: currentSettings(), problems: link.problems });
+    post(MESSAGE.READY, { build: message.build, settings: currentSettings(), table, problems: link.problems });
     startPicture(link.seed, link.target);
     const queued = pending;
     pending = null;
@@ -341,7 +420,8 @@ async function init(message) {
 
 self.onmessage = (event) => {
     const message = event.data;
-    if (message.type === 'init') init(message);
+    if (message.type === MESSAGE.INIT) init(message);
+    else if (message.type === MESSAGE.HIDDEN || message.type === MESSAGE.SHOWN) handle(message);
     else if (pending) pending.push(message);
     else handle(message);
 };
