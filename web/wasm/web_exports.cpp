@@ -62,8 +62,6 @@ std::uint32_t loop_palette[PALETTE_SIZE];
 std::vector<std::uint8_t> loop_indices;
 std::uint8_t loop_colours[PALETTE_SIZE * 3];
 
-std::uint32_t picture_side() { return static_cast<std::uint32_t>(picture_recipe().image_size); }
-
 bool parse_named(WebSetting setting, std::string_view text, std::int32_t& code) {
     switch (setting) {
         case WEB_SHAPE:
@@ -184,13 +182,13 @@ EMSCRIPTEN_KEEPALIVE int hs_apply_settings(int surface, int size, int refresh, i
 // be made.
 EMSCRIPTEN_KEEPALIVE int hs_make_picture(std::uint32_t seed) {
     picture_settle = PictureSettle{};
-    if (!image_buffer.drawing_context && !open_drawing_context(nullptr)) return 0;
+    if (!open_drawing_context(nullptr)) return 0;
     if (!make_picture(recipe_from_settings(seed))) return 0;
     rgba_frame.assign(std::size_t{picture_side()} * picture_side() * 4, 0);
     return 1;
 }
 
-EMSCRIPTEN_KEEPALIVE int hs_picture_side() { return has_picture() ? int(picture_side()) : 0; }
+EMSCRIPTEN_KEEPALIVE int hs_picture_side() { return static_cast<int>(picture_side()); }
 EMSCRIPTEN_KEEPALIVE std::uint32_t hs_picture_seed() { return picture_recipe().seed; }
 
 // Sorts `iterations` more, on this thread, and makes the settle checks now
@@ -224,7 +222,7 @@ EMSCRIPTEN_KEEPALIVE void hs_rotate() {
 // The picture's pixels as RGBA bytes, opaque, for a canvas.
 EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_frame() {
     if (!has_picture()) return nullptr;
-    const std::uint32_t* pixels = image_buffer.pixels;
+    const std::uint32_t* pixels = picture_pixels();
     const std::size_t count = std::size_t{picture_side()} * picture_side();
     std::uint8_t* out = rgba_frame.data();
     for (std::size_t i = 0; i < count; ++i, out += 4) {
@@ -242,7 +240,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_frame() {
 EMSCRIPTEN_KEEPALIVE int hs_loop_begin() {
     if (!has_picture() || !palette) return 0;
     const std::size_t count = std::size_t{picture_side()} * picture_side();
-    loop_pixels.assign(image_buffer.pixels, image_buffer.pixels + count);
+    loop_pixels.assign(picture_pixels(), picture_pixels() + count);
     std::copy(palette, palette + PALETTE_SIZE, loop_palette);
     tag_pixels(loop_palette, loop_pixels.data(), static_cast<std::uint32_t>(count));
     loop_indices.assign(count, 0);
