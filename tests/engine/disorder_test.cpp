@@ -1,3 +1,5 @@
+// The disorder measure: how many neighbouring pairs of surface pixels are out
+// of order in each channel's sort direction.
 #include <gtest/gtest.h>
 
 #include <vector>

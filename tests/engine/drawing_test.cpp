@@ -1,3 +1,5 @@
+// The engine's rasteriser: the drawing context and its stock objects,
+// ellipses, lines, the flood fill, pixel read-back and blackening.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The image buffer: its bitmap header, a fresh black image in the drawing
+// context, and what creation failures and releases leave behind.
 #include <gtest/gtest.h>
 
 #include <cstring>

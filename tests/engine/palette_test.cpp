@@ -1,3 +1,5 @@
+// The 90-colour palette and the balanced colour picker, checked against a
+// plain picker written out here.
 #include <gtest/gtest.h>
 
 #include <algorithm>

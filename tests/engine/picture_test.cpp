@@ -1,3 +1,5 @@
+// The picture interface the front ends use: a recipe made into a picture,
+// its sort and progress, its rotation and the settle watch.
 #include <gtest/gtest.h>
 
 #include <algorithm>

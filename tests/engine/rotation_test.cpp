@@ -1,3 +1,5 @@
+// Palette rotation: tagging each pixel with its palette entry, the step that
+// moves every colour one entry on, and the rotation worker.
 #include <gtest/gtest.h>
 
 #include "engine/image.h"

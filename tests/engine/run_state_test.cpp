@@ -1,3 +1,5 @@
+// The process-wide run state: its start-up values, starting and stopping the
+// one worker, and the repaint hook a stopping wait keeps serving.
 #include <gtest/gtest.h>
 
 #include <atomic>

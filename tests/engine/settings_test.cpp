@@ -1,3 +1,5 @@
+// The settings header: defaults, names and codes both ways, speeds and
+// delays, number parsing, and what each change of settings stops or restarts.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,5 @@
+// The sort workers: the shipped loop against the plain reference bit for
+// bit on every block path, exchanges, pacing of repaints, and stopping.
 #include <gtest/gtest.h>
 
 #include <algorithm>

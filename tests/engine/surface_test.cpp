@@ -1,3 +1,5 @@
+// The surfaces: each shape's mask, the seeded fill of its pixels in row
+// order, and what a failed build leaves.
 #include <gtest/gtest.h>
 
 #include <set>

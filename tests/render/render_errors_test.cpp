@@ -1,3 +1,5 @@
+// huesift-render's refusals and failures: bad command lines, the user's text
+// in error messages, targets it must not write, and interrupted writes.
 #include <gtest/gtest.h>
 
 #include <signal.h>

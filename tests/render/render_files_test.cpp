@@ -1,3 +1,5 @@
+// huesift-render's files: the PNG, the loop and sort GIFs and the curve read
+// back and checked against the engine, and targets and limits that lose nothing.
 #include <gtest/gtest.h>
 
 #include <signal.h>
