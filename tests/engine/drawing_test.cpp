@@ -1,3 +1,5 @@
+// The engine's rasteriser: the drawing context and its stock objects,
+// ellipses, lines, the flood fill, pixel read-back and blackening.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,7 +119,8 @@ TEST(Drawing, LinesIncludeTheStartExcludeTheEndOnePixelPerStep) {
     EXPECT_EQ(canvas.dc->x, 128);
     EXPECT_EQ(canvas.dc->y, 222);
 
-    // The slanted line has one pixel per row, each touching the previous.
+    // The slanted line has one pixel per row, each touching the previous and
+    // within half a pixel of the exact line, x = 255 - 127 y / 222.
     int previous_x = -1;
     for (int y = 1; y < 222; ++y) {
         int found = -1, in_row = 0;
@@ -127,6 +130,7 @@ TEST(Drawing, LinesIncludeTheStartExcludeTheEndOnePixelPerStep) {
                 ++in_row;
             }
         ASSERT_EQ(in_row, 1) << "row " << y;
+        EXPECT_LE(std::abs(2 * 222 * found - 2 * (255 * 222 - 127 * y)), 222) << "row " << y << " x " << found;
         if (previous_x >= 0) {
             EXPECT_LE(std::abs(found - previous_x), 1);
         }

@@ -1,3 +1,5 @@
+// The random source: known answers, seeding, block regeneration and a
+// million draws against the standard library's MT19937.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -1,3 +1,5 @@
+// The rule that ends a sort once the disorder has stopped falling, and how
+// its checks and cap scale with the image.
 #include <gtest/gtest.h>
 
 #include "engine/settle.h"

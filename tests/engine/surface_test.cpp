@@ -2,7 +2,10 @@
 // builds that fail for want of memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
+#include <string>
 
 #include "engine/global_memory.h"
 #include "engine/image.h"
@@ -25,6 +28,39 @@ int coloured_in_row(int y) {
     int count = 0;
     for (std::uint32_t x = 0; x < image_geometry.width; ++x) count += px(x, y) != 0;
     return count;
+}
+
+// The first and last column of a triangle's row.
+struct Span {
+    int left;
+    int right;
+};
+
+// A triangle whose straight sides run from its span on row 0 to its span on
+// row t: every row from 0 to t is one unbroken run whose ends lie within half
+// a pixel of the sides (as lines drawn to the nearest pixel leave them), and
+// every row below t is background.
+void expect_triangle_rows(int size, int t, Span top, Span bottom) {
+    int rows_off = 0;
+    std::string first_off;
+    for (int y = 0; y < size; ++y) {
+        int left = size, right = -1;
+        for (int x = 0; x < size; ++x)
+            if (px(x, y) != 0) {
+                left = std::min(left, x);
+                right = x;
+            }
+        // 2t times each side's exact column, so that the test stays whole.
+        const int twice_left = 2 * (top.left * t + (bottom.left - top.left) * y);
+        const int twice_right = 2 * (top.right * t + (bottom.right - top.right) * y);
+        const bool expected = y > t ? right < 0
+                                    : right >= 0 && coloured_in_row(y) == right - left + 1 &&
+                                          std::abs(2 * t * left - twice_left) <= t &&
+                                          std::abs(2 * t * right - twice_right) <= t;
+        if (!expected && rows_off++ == 0)
+            first_off = "row " + std::to_string(y) + " runs " + std::to_string(left) + " to " + std::to_string(right);
+    }
+    EXPECT_EQ(rows_off, 0) << "first: " << first_off;
 }
 
 AllocationPurpose failing_purpose;
@@ -101,19 +137,14 @@ TEST_F(SurfaceTest, TriangleRows) {
         for (int x = 0; x < size; ++x) EXPECT_EQ(px(x, 0) != 0, x == size / 2) << "size " << size << " x " << x;
     }
 
-    ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, 512, 2));
-    for (int x = 0; x < 512; ++x)
-        if (px(x, 0)) {
-            EXPECT_LE(std::abs(x - 256), 1) << x;
-        }
-    EXPECT_GT(coloured_in_row(0), 0);
-    EXPECT_EQ(coloured_in_row(444), 512);
-    for (int y = 445; y < 512; ++y) EXPECT_EQ(coloured_in_row(y), 0) << y;
-
-    ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE_INVERTED, 256, 2));
-    EXPECT_EQ(coloured_in_row(0), 256);
-    EXPECT_GT(coloured_in_row(222), 0);
-    for (int y = 223; y < 256; ++y) EXPECT_EQ(coloured_in_row(y), 0) << y;
+    for (std::int32_t size : {256, 512}) {
+        const int w = size, t = size == 512 ? 444 : 222;
+        SCOPED_TRACE(testing::Message() << "size " << size);
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE, size, 2));
+        expect_triangle_rows(size, t, {w / 2, w / 2}, {0, w - 1});
+        ASSERT_TRUE(build_seeded_image(SURFACE_TRIANGLE_INVERTED, size, 2));
+        expect_triangle_rows(size, t, {0, w - 1}, {w / 2, w / 2});
+    }
 }
 
 TEST_F(SurfaceTest, TheSameSeedGivesTheSameImageAnotherSeedAnother) {

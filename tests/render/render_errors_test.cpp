@@ -73,14 +73,17 @@ std::string standard_error_of(const std::vector<std::string>& arguments) {
 }
 
 // A hostile or careless value comes back in the error on one line, bounded,
-// with no byte a terminal would act on: every control byte, DEL and invalid
-// UTF-8 escaped, and a long value cut short with its length.
+// with no byte a terminal would act on: every control byte, DEL, the marks
+// that reorder text and invalid UTF-8 escaped, and a value longer than 60
+// characters cut short with its length.
 TEST(RenderErrorMessages, ShowTheUsersTextEscapedShortenedAndOnOneLine) {
     const std::string long_value(100'000, 'x');
+    std::string two_byte_characters;
+    for (int i = 0; i < 60; ++i) two_byte_characters += "\xC3\xBC";
     struct Case {
         const char* what;
         std::string value;
-        const char* shown;  // expected within the message
+        std::string shown;  // expected within the message
     };
     const Case cases[] = {
         {"a newline", "one\ntwo", "'one\\ntwo'"},
@@ -91,6 +94,10 @@ TEST(RenderErrorMessages, ShowTheUsersTextEscapedShortenedAndOnOneLine) {
          "31m\x7F\\",
          "'\\xC2\\x9B31m\\x7F\\\\'"},
         {"valid UTF-8", "gr\xC3\xBCn \xE2\x96\xB3", "'gr\xC3\xBCn \xE2\x96\xB3'"},
+        {"the marks that reorder text", "\xE2\x80\x8E\xE2\x80\x8F\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9",
+         "'\\xE2\\x80\\x8E\\xE2\\x80\\x8F\\xE2\\x80\\xAA\\xE2\\x80\\xAE\\xE2\\x81\\xA6\\xE2\\x81\\xA9'"},
+        {"60 characters, whole", two_byte_characters, "'" + two_byte_characters + "'"},
+        {"61 characters, cut", std::string(61, 'y'), "'" + std::string(60, 'y') + "...' (61 bytes)"},
         {"100 KB", long_value, "...' (100000 bytes)"},
     };
     for (const Case& c : cases) {
@@ -160,14 +167,15 @@ TEST_F(RenderErrors, AFailedWriteLeavesNoFileAndATargetThatAppearedIsKept) {
 }
 
 TEST_F(RenderErrors, AnInterruptWhileWritingLeavesNoTemporaryFile) {
-    // The sort GIF is written while its sort is replayed, which takes long
-    // enough to interrupt it.
+    // The sort GIF is written while its sort is replayed. Many large frames
+    // and a child at the lowest priority keep it writing for seconds, so a
+    // busy machine cannot let it finish between the sighting and the signal.
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        execl(HUESIFT_RENDER_PATH, "huesift-render", "--quiet", "--seed", "3", "--iterations", "100000000",
-              "--sort-gif", "s.gif", "--frames", "50", static_cast<char*>(nullptr));
+        if (chdir(folder.c_str()) != 0 || nice(19) == -1) _exit(127);
+        execl(HUESIFT_RENDER_PATH, "huesift-render", "--quiet", "--seed", "3", "--size", "512", "--iterations",
+              "100000000", "--sort-gif", "s.gif", "--frames", "300", static_cast<char*>(nullptr));
         _exit(127);
     }
     const bool writing = wait_until_true([&] {
@@ -208,6 +216,43 @@ TEST(RenderOptions, DefaultsAreTheWindowProgramsAndValuesTakeBothForms) {
     EXPECT_FALSE(options.until_settled);
     EXPECT_EQ(options.iterations, 12u);
     EXPECT_EQ(rotation_delay_for_speed(options.speed), 32);
+}
+
+// Each number is taken from its least to its greatest value, and the first
+// value past either end is refused.
+TEST(RenderOptions, EachNumberTakesItsWholeRangeAndNothingPastEitherEnd) {
+    struct Case {
+        const char* option;
+        const char* least;
+        const char* greatest;
+        const char* below;
+        const char* above;
+        std::uint64_t (*taken)(const RenderOptions&);
+    };
+    const Case cases[] = {
+        {"--seed", "0", "4294967295", "-1", "4294967296",
+         [](const RenderOptions& o) -> std::uint64_t { return o.recipe.seed; }},
+        {"--iterations", "0", "1000000000000", "-1", "1000000000001",
+         [](const RenderOptions& o) -> std::uint64_t { return o.iterations; }},
+        {"--frames", "2", "1000", "1", "1001", [](const RenderOptions& o) -> std::uint64_t { return o.frames; }},
+        {"--speed", "1", "5", "0", "6", [](const RenderOptions& o) -> std::uint64_t { return o.speed; }},
+    };
+    for (const Case& c : cases) {
+        for (const char* value : {c.least, c.greatest, c.below, c.above}) {
+            // A sort GIF, so that --frames is allowed; a later --frames wins.
+            const char* argv[] = {"huesift-render", "--sort-gif", "s.gif", "--frames", "2", c.option, value};
+            RenderOptions options;
+            std::string error;
+            const ParseOutcome outcome = parse_render_options(7, argv, options, error);
+            if (value == c.least || value == c.greatest) {
+                EXPECT_EQ(outcome, PARSE_RUN) << c.option << " " << value << ": " << error;
+                EXPECT_EQ(c.taken(options), std::stoull(value)) << c.option << " " << value;
+            } else {
+                EXPECT_EQ(outcome, PARSE_ERROR) << c.option << " " << value;
+                EXPECT_EQ(error, std::string("bad value for ") + c.option + ": '" + value + "'");
+            }
+        }
+    }
 }
 
 TEST(RenderOptions, LoopDelaysFollowTheSpeedButNeverDropBelowWhatViewersShow) {

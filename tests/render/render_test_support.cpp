@@ -74,7 +74,7 @@ ProgramResult RenderTest::run(const std::string& arguments, const RunConditions&
     // exec keeps the shell's process for the program, so a signal sent to
     // the child reaches the program itself.
     const std::string command = "cd '" + folder + "' && exec '" HUESIFT_RENDER_PATH "' " + arguments +
-                                (conditions.output_closed ? "" : " >/dev/null") + " 2>.stderr";
+                                (conditions.output_closed ? "" : " >.stdout") + " 2>.stderr";
     ProgramResult result;
     const pid_t child = fork();
     if (child < 0) return result;
@@ -90,7 +90,9 @@ ProgramResult RenderTest::run(const std::string& arguments, const RunConditions&
     }
     if (ended || waitpid(child, &status, 0) == child)
         result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+    result.standard_output = read_bytes(path(".stdout"));
     result.standard_error = read_bytes(path(".stderr"));
+    fs::remove(path(".stdout"));
     fs::remove(path(".stderr"));
     return result;
 }
@@ -133,7 +135,10 @@ bool decode_png(const std::string& path, DecodedPng& png) {
         }
     png_textp text = nullptr;
     const int count = png_get_text(reader, info, &text, nullptr);
-    for (int i = 0; i < count; ++i) png.text[text[i].key] = text[i].text;
+    for (int i = 0; i < count; ++i) {
+        png.text[text[i].key] = text[i].text;
+        png.text_keys.push_back(text[i].key);
+    }
     png_destroy_read_struct(&reader, &info, nullptr);
     std::fclose(file);
     return rgb8;
@@ -177,7 +182,9 @@ bool decode_gif(const std::string& path, DecodedGif& gif) {
         }
         gif.frames.push_back(std::move(frame));
         GraphicsControlBlock control{};
-        gif.delays.push_back(DGifSavedExtensionToGCB(file, i, &control) == GIF_OK ? control.DelayTime : -1);
+        const bool has_control = DGifSavedExtensionToGCB(file, i, &control) == GIF_OK;
+        gif.delays.push_back(has_control ? control.DelayTime : -1);
+        gif.disposals.push_back(has_control ? control.DisposalMode : -1);
     }
     const bool whole = static_cast<int>(gif.frames.size()) == file->ImageCount;
     DGifCloseFile(file, &error);

@@ -11,7 +11,8 @@
 #include "tests/engine/test_support.h"
 
 struct ProgramResult {
-    int exit_code = -1;  // 128 + the signal's number when a signal ended it, as a shell reports it
+    int exit_code = -1;           // 128 + the signal's number when a signal ended it, as a shell reports it
+    std::string standard_output;  // empty when the run had its output closed
     std::string standard_error;
 };
 
@@ -48,6 +49,7 @@ struct DecodedPng {
     int height = 0;
     std::vector<std::uint32_t> colours;  // 0x00RRGGBB, top-down rows
     std::map<std::string, std::string> text;
+    std::vector<std::string> text_keys;  // in the file's order
 };
 bool decode_png(const std::string& path, DecodedPng& png);
 
@@ -57,6 +59,7 @@ struct DecodedGif {
     int loop_count = -1;                             // from the NETSCAPE2.0 block; -1 without one
     std::vector<std::vector<std::uint32_t>> frames;  // 0x00RRGGBB per pixel
     std::vector<int> delays;
+    std::vector<int> disposals;  // giflib's DISPOSE_ codes
 };
 bool decode_gif(const std::string& path, DecodedGif& gif);
 
