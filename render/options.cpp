@@ -125,7 +125,7 @@ std::string help_line(const OptionRow& row) {
 std::string make_usage() {
     constexpr std::size_t HELP_COLUMN = 30;
     std::string usage =
-        "usage: huesift-render [options]\n"
+        "Usage: huesift-render [options]\n"
         "Sorts a Huesift image without a window and saves what it made.\n";
     for (const OptionRow& row : OPTIONS) {
         std::string line = "  " + option_with_value(row);

@@ -8,8 +8,9 @@
 
 #include "engine/picture_recipe.h"
 #include "engine/settings.h"
+#include "huesift_version.h"
 
-inline constexpr const char* RENDER_VERSION = "huesift-render 1.00";
+inline constexpr const char* RENDER_VERSION = "huesift-render " HUESIFT_VERSION;
 inline constexpr int MIN_GIF_FRAMES = 2;
 inline constexpr int MAX_GIF_FRAMES = 1000;
 

@@ -78,6 +78,11 @@ echo "Copying the page..."
 rm -rf "$out/css" "$out/js" "$out/worker" "$out/icons" "$out/vendor"
 cp -r web/css web/js web/worker web/icons "$out/"
 cp web/index.html web/manifest.webmanifest "$out/"
+# The page's build stamp: the project's version on its root element, where
+# the page and anyone reading it find it.
+stamp=$(bash scripts/lib/project-version.sh)
+grep -q '@HUESIFT_VERSION@' "$out/index.html" || { echo "web.sh: web/index.html has no @HUESIFT_VERSION@ stamp" >&2; exit 1; }
+sed -i "s/@HUESIFT_VERSION@/$stamp/g" "$out/index.html"
 mkdir -p "$out/vendor"
 cp web/node_modules/gifenc/dist/gifenc.esm.js "$out/vendor/"
 cp web/node_modules/gifenc/LICENSE.md "$out/vendor/gifenc-LICENSE.md"

@@ -10,7 +10,7 @@ namespace {
 // What parsing has gathered beyond the options themselves.
 struct Parse {
     HackOptions& options;
-    bool help = false;
+    HackParse early_end = HACK_RUN;  // -help and -version end parsing at once
 };
 
 using TakeValue = bool (*)(std::string_view value, Parse& parse);
@@ -74,7 +74,15 @@ const OptionRow OPTIONS[] = {
          return !v.empty();
      }},
     {"help", nullptr, NO_CHOICES, 0, "this text, on standard output",
-     [](std::string_view, Parse& p) { return p.help = true; }},
+     [](std::string_view, Parse& p) {
+         p.early_end = HACK_HELP;
+         return true;
+     }},
+    {"version", nullptr, NO_CHOICES, 0, "the program's name and version",
+     [](std::string_view, Parse& p) {
+         p.early_end = HACK_VERSION_ASKED;
+         return true;
+     }},
     {"fps", nullptr, NO_CHOICES, 0, nullptr, ignore},
     {"no-fps", nullptr, NO_CHOICES, 0, nullptr, ignore},
     {"install", nullptr, NO_CHOICES, 0, nullptr, ignore},
@@ -110,7 +118,7 @@ std::string help_line(const OptionRow& row) {
 std::string make_usage() {
     constexpr std::size_t HELP_COLUMN = 30;
     std::string usage =
-        "usage: huesift [options]\n"
+        "Usage: huesift [options]\n"
         "Huesift's show for XScreenSaver: colours sort themselves until they settle, the palette\n"
         "rotates, and every five minutes a new picture comes with the next shape.\n";
     std::string ignored;
@@ -164,7 +172,7 @@ HackParse parse_hack_options(int argc, const char* const* argv, HackOptions& opt
             error = "bad value for -" + std::string(row->name) + ": " + shown_text(value);
             return HACK_ERROR;
         }
-        if (parse.help) return HACK_HELP;
+        if (parse.early_end != HACK_RUN) return parse.early_end;
     }
     return HACK_RUN;
 }

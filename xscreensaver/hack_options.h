@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/settings.h"
+#include "huesift_version.h"
 
 // Where the show is drawn. With neither -root, -window nor -window-id the
 // window XScreenSaver names in $XSCREENSAVER_WINDOW is taken, or without
@@ -22,7 +23,9 @@ struct HackOptions {
     std::string display;          // empty for $DISPLAY
 };
 
-enum HackParse { HACK_RUN, HACK_HELP, HACK_ERROR };
+inline constexpr const char* HACK_VERSION = "huesift " HUESIFT_VERSION;
+
+enum HackParse { HACK_RUN, HACK_HELP, HACK_VERSION_ASKED, HACK_ERROR };
 
 // Fills `options` from the arguments; the last of -root, -window and
 // -window-id wins. On HACK_ERROR `error` is one line saying what is wrong,

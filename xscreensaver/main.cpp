@@ -42,6 +42,9 @@ int main(int argc, char** argv) {
         case HACK_HELP:
             std::fputs(hack_usage(), stdout);
             return 0;
+        case HACK_VERSION_ASKED:
+            std::puts(HACK_VERSION);
+            return 0;
         case HACK_ERROR:
             return fail(EXIT_BAD_USAGE, error);
         case HACK_RUN:

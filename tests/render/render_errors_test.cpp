@@ -41,7 +41,7 @@ TEST_F(RenderErrors, ABadCommandLineExitsWithTwoAndTheUsage) {
         const ProgramResult result = run(args);
         EXPECT_EQ(result.exit_code, 2) << args;
         EXPECT_NE(result.standard_error.find("huesift-render: "), std::string::npos) << args;
-        EXPECT_NE(result.standard_error.find("usage: huesift-render"), std::string::npos) << args;
+        EXPECT_NE(result.standard_error.find("Usage: huesift-render"), std::string::npos) << args;
     }
     EXPECT_TRUE(files().empty());
     EXPECT_EQ(run("--help").exit_code, 0);
@@ -110,7 +110,7 @@ TEST(RenderErrorMessages, ShowTheUsersTextEscapedShortenedAndOnOneLine) {
         };
         for (const std::vector<std::string>& arguments : command_lines) {
             const std::string error = standard_error_of(arguments);
-            const std::size_t usage = error.find("\nusage: huesift-render");
+            const std::size_t usage = error.find("\nUsage: huesift-render");
             ASSERT_NE(usage, std::string::npos) << c.what << ": " << error.substr(0, 200);
             const std::string message = error.substr(0, usage);
             EXPECT_TRUE(message.starts_with("huesift-render: ")) << c.what;

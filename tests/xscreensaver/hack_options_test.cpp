@@ -1,7 +1,7 @@
 // The hack's command line as XScreenSaver and a user give it: bad options and
 // a bad $XSCREENSAVER_WINDOW refused in one line with code 2, the usage, the
-// switches every hack takes, and the configuration file whose every choice
-// is an option the hack takes and does what its label says.
+// version line, the switches every hack takes, and the configuration file
+// whose every choice is an option the hack takes and does what its label says.
 #include <csignal>
 #include <ctime>
 #include <fstream>
@@ -9,6 +9,7 @@
 #include <span>
 #include <sstream>
 
+#include "huesift_version.h"
 #include "tests/xscreensaver/hack_test_support.h"
 
 namespace {
@@ -92,6 +93,18 @@ TEST_F(HackOptionsTest, HelpListsTheOptionsWithTheirWords) {
     for (const auto& table : {std::span<const NamedCode>(SURFACE_NAMES), std::span<const NamedCode>(IMAGE_SIZE_NAMES),
                               std::span<const NamedCode>(RED_DIRECTION_NAMES)})
         for (const NamedCode& word : table) EXPECT_NE(hack.standard_output.find(word.name), std::string::npos);
+}
+
+// One line, read by help2man for the manual page as by a user: the name and
+// the project's version; it ends parsing, so nothing after it counts.
+TEST_F(HackOptionsTest, VersionIsOneLineOfNameAndVersion) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"-version"}, {"--version"}, {"-version", "-shape", "hexagon"}}) {
+        const HackProcess hack = run_hack(arguments);
+        EXPECT_EQ(hack.exit_code, 0) << arguments[0];
+        EXPECT_EQ(hack.standard_output, "huesift " HUESIFT_VERSION "\n") << arguments[0];
+        EXPECT_EQ(hack.standard_error, "");
+    }
 }
 
 // Two dashes, a value after '=', and the switches every hack takes whether

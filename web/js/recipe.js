@@ -1,7 +1,8 @@
 // A picture's recipe as a link and as the text a saved PNG carries, under
 // the keys and with the command that huesift-render uses.
 
-export const SOFTWARE = 'Huesift web 1.00';
+// The page's build stamp, the project's version, set when the page is built.
+export const SOFTWARE = `Huesift web ${document.documentElement.dataset.version}`;
 
 // The link to the picture on screen; with `iterations` (a stopped sort) it
 // makes exactly this picture, otherwise the same picture sorting on.
