@@ -2,8 +2,9 @@
 # Runs every test: the engine tests natively, under AddressSanitizer with
 # UndefinedBehaviorSanitizer and under ThreadSanitizer, then the 32-bit and
 # the 64-bit Windows builds (engine, drawing cross-check, shell and end-to-end
-# tests) under Wine, and last the engine tests in the portable build, which
-# has no SIMD code at all. On a host that runs 64-bit code only, the 32-bit build is
+# tests) under Wine, the engine tests in the portable build, which has no
+# SIMD code at all, the web page, and last the release folder and its
+# installers and package. On a host that runs 64-bit code only, the 32-bit build is
 # still compiled but its tests cannot run; the run says so.
 #   scripts/test.sh
 #   HUESIFT_NO_32BIT=1 scripts/test.sh   behave as on a 64-bit-only host
@@ -72,6 +73,14 @@ run_preset portable
 # what it needs (emscripten, chromium, the npm packages of the lock file).
 echo "=== web ==="
 step web "its tests (scripts/web-test.sh)" bash scripts/web-test.sh && passed+=("web")
+
+# The release, as a user downloads it: scripts/package.sh fills dist/ (the
+# installers, the Debian package, the bare programs, the page, the sums) and
+# scripts/package-test.sh checks it (the installers under Wine, the package
+# with lintian and, as root, dpkg -i and -r, the one version).
+echo "=== package ==="
+step package "the release folder (scripts/package.sh)" bash scripts/package.sh &&
+  step package "its checks (scripts/package-test.sh)" bash scripts/package-test.sh && passed+=("package")
 
 summary="Presets run and passed: ${passed[*]:-none}"
 if [ ${#built_only[@]} -ne 0 ]; then
