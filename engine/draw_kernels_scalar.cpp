@@ -9,8 +9,9 @@ void regenerate_scalar(const std::uint32_t* old, std::uint32_t* fresh) { twist_r
 void positions_small_scalar(const std::uint32_t* words, std::uint32_t* positions, std::uint32_t first) {
     temper_to_positions<DRAW_BOUND_SMALL>(words, positions, first);
 }
-void positions_big_scalar(const std::uint32_t* words, std::uint32_t* positions, std::uint32_t first) {
-    temper_to_positions<DRAW_BOUND_BIG>(words, positions, first);
+void accepts_big_scalar(const std::uint32_t* words, std::uint32_t* positions, std::uint8_t* accepts,
+                        const std::uint8_t* table, std::uint32_t first) {
+    temper_to_accepts(words, positions, accepts, table, first);
 }
 void mark_kept_scalar(const std::uint8_t* accepts, PassBits kept_by[KEPT_PASSES][PASS_BITS_WORDS]) {
     gather_kept_bits(accepts, kept_by);
@@ -18,5 +19,4 @@ void mark_kept_scalar(const std::uint8_t* accepts, PassBits kept_by[KEPT_PASSES]
 
 }  // namespace
 
-const DrawKernels SCALAR_DRAW_KERNELS{regenerate_scalar, positions_small_scalar, positions_big_scalar,
-                                      mark_kept_scalar};
+const DrawKernels SCALAR_DRAW_KERNELS{regenerate_scalar, positions_small_scalar, accepts_big_scalar, mark_kept_scalar};

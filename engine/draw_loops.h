@@ -14,6 +14,16 @@ template <std::uint32_t BOUND>
     for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) positions[k] = temper_random(words[k]) % BOUND;
 }
 
+// The same with BOUND = DRAW_BOUND_BIG, and accepts[k] := table[positions[k]].
+[[gnu::always_inline]] inline void temper_to_accepts(const std::uint32_t* __restrict words,
+                                                     std::uint32_t* __restrict positions,
+                                                     std::uint8_t* __restrict accepts,
+                                                     const std::uint8_t* __restrict table, std::uint32_t first) {
+    temper_to_positions<DRAW_BOUND_BIG>(words, positions, first);
+#pragma GCC unroll 8
+    for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) accepts[k] = table[positions[k]];
+}
+
 // kept_by[pass] := the words whose accept byte has bit `pass` set, a machine
 // word of bits at a time.
 [[gnu::always_inline]] inline void gather_kept_bits(const std::uint8_t* __restrict accepts,

@@ -50,9 +50,12 @@ inline std::uint32_t twist_random(std::uint32_t far, std::uint32_t s0, std::uint
     fresh[N - 1] = twist_random(fresh[M - 1], old[N - 1], fresh[0]);
 }
 
+inline constexpr std::uint32_t RANDOM_TEMPER_B = 0x9D2C5680;
+inline constexpr std::uint32_t RANDOM_TEMPER_C = 0xEFC60000;
+
 inline std::uint32_t temper_random(std::uint32_t y) {
     y ^= y >> 11;
-    y ^= (y << 7) & 0x9D2C5680u;
-    y ^= (y << 15) & 0xEFC60000u;
+    y ^= (y << 7) & RANDOM_TEMPER_B;
+    y ^= (y << 15) & RANDOM_TEMPER_C;
     return y ^ (y >> 18);
 }

@@ -62,10 +62,8 @@ struct Walk {
 // per word.
 void resolve_block(RetryDraws& draws, std::uint32_t first) {
     const std::uint32_t* words = current_draw_block(draws.stream);
-    draws.stream.kernels->positions_big(words, draws.positions, first);
     std::memset(draws.accepts, 0, first);
-#pragma GCC unroll 8
-    for (std::uint32_t k = first; k < RANDOM_STATE_WORDS; ++k) draws.accepts[k] = draws.accept[draws.positions[k]];
+    draws.stream.kernels->accepts_big(words, draws.positions, draws.accepts, draws.accept.data(), first);
     draws.stream.kernels->mark_kept(draws.accepts, draws.kept_by);
 
     Walk walk;

@@ -2,8 +2,8 @@
 # Sourced by scripts/web.sh and scripts/lib/web-programs.sh: em++ with the
 # flags every WebAssembly build of the engine shares, in one of its two
 # flavours. The SIMD flavour lets the compiler vectorise for WebAssembly SIMD
-# and gives the engine's SSE2 kernels, which the compiler turns into the same
-# instructions; the scalar one keeps the engine's plain paths alone.
+# and gives the engine's own WebAssembly SIMD kernels; the scalar one keeps
+# the engine's plain paths alone.
 #   em_build simd|scalar EM++-ARGUMENTS...
 # EM_LINK_FLAGS: what every program over the engine links with, so that the
 # page's module and the programs that check and measure it see the same
@@ -15,7 +15,7 @@ em_build() {
   local root flavour_flags
   root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
   case "${1:-}" in
-    simd) flavour_flags=(-msimd128 -msse2) ;;
+    simd) flavour_flags=(-msimd128) ;;
     scalar) flavour_flags=(-DHUESIFT_NO_SIMD) ;;
     *) echo "em_build: the flavour is simd or scalar, not '${1:-}'" >&2; return 2 ;;
   esac

@@ -108,34 +108,34 @@ TEST_F(HuesiftEndToEnd, WindowHasItsClassTitleAndSizeAndIsBlackBeforeTheFirstSta
     EXPECT_TRUE(black_outside(picture, 0));
 }
 
-TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradients) {
-    const std::vector<bool> circle = fresh_surface_mask(SURFACE_CIRCLE, IMAGE_SIZE_SMALL);
-    ASSERT_EQ(circle.size(), static_cast<std::size_t>(IMAGE_SIZE_SMALL * IMAGE_SIZE_SMALL));
-    const int circle_area = static_cast<int>(std::count(circle.begin(), circle.end(), true));
+TEST_F(HuesiftEndToEnd, StartShowsTheDefaultShapeWhoseColoursSettleIntoGradients) {
+    const std::vector<bool> shape = fresh_surface_mask(DEFAULT_SURFACE, DEFAULT_IMAGE_SIZE);
+    ASSERT_EQ(shape.size(), static_cast<std::size_t>(DEFAULT_IMAGE_SIZE * DEFAULT_IMAGE_SIZE));
+    const int shape_area = static_cast<int>(std::count(shape.begin(), shape.end(), true));
 
     // The first picture that is complete: a paint reaches the screen a
     // little after it is made.
     command(IDM_START);
     const Picture first = wait_for_picture([&](const Picture& p) {
-        return shows_image(p, IMAGE_SIZE_SMALL, 1) && misplaced_pixels(p, circle, IMAGE_SIZE_SMALL) == 0;
+        return shows_image(p, DEFAULT_IMAGE_SIZE, 1) && misplaced_pixels(p, shape, DEFAULT_IMAGE_SIZE) == 0;
     });
-    ASSERT_TRUE(shows_image(first, IMAGE_SIZE_SMALL, circle_area)) << "no complete picture after Start";
-    EXPECT_TRUE(black_outside(first, IMAGE_SIZE_SMALL));
-    EXPECT_EQ(count_colours(first, IMAGE_SIZE_SMALL).other, 0) << "colours that are not in the palette";
-    EXPECT_EQ(misplaced_pixels(first, circle, IMAGE_SIZE_SMALL), 0) << "pixels off the circle's shape";
+    ASSERT_TRUE(shows_image(first, DEFAULT_IMAGE_SIZE, shape_area)) << "no complete picture after Start";
+    EXPECT_TRUE(black_outside(first, DEFAULT_IMAGE_SIZE));
+    EXPECT_EQ(count_colours(first, DEFAULT_IMAGE_SIZE).other, 0) << "colours that are not in the palette";
+    EXPECT_EQ(misplaced_pixels(first, shape, DEFAULT_IMAGE_SIZE), 0) << "pixels off the shape";
 
     // Every new picture is measured until its disorder (the worst channel's
     // share of out-of-order pairs) has fallen to a quarter of the first
     // picture's; the sort comes to rest soon after, and the picture then
     // stays as it is.
-    const double first_disorder = worst_channel(picture_disorder(first, IMAGE_SIZE_SMALL, RED_UP));
+    const double first_disorder = worst_channel(picture_disorder(first, DEFAULT_IMAGE_SIZE, DEFAULT_RED_DIRECTION));
     std::vector<double> later;
     Picture previous = first;
     const Picture settled = wait_for_picture(
         [&](const Picture& p) {
-            if (!shows_image(p, IMAGE_SIZE_SMALL, circle_area) || p == previous) return false;
+            if (!shows_image(p, DEFAULT_IMAGE_SIZE, shape_area) || p == previous) return false;
             previous = p;
-            later.push_back(worst_channel(picture_disorder(p, IMAGE_SIZE_SMALL, RED_UP)));
+            later.push_back(worst_channel(picture_disorder(p, DEFAULT_IMAGE_SIZE, DEFAULT_RED_DIRECTION)));
             return later.back() < first_disorder / 4;
         },
         SETTLE_BOUND_MS);
@@ -147,8 +147,8 @@ TEST_F(HuesiftEndToEnd, StartShowsTheDefaultCircleWhoseColoursSettleIntoGradient
     std::printf("\n");
     ASSERT_FALSE(later.empty());
     EXPECT_LT(later.back(), first_disorder / 4) << "the picture did not settle";
-    EXPECT_EQ(count_colours(settled, IMAGE_SIZE_SMALL).other, 0);
-    EXPECT_TRUE(black_outside(settled, IMAGE_SIZE_SMALL));
+    EXPECT_EQ(count_colours(settled, DEFAULT_IMAGE_SIZE).other, 0);
+    EXPECT_TRUE(black_outside(settled, DEFAULT_IMAGE_SIZE));
 }
 
 TEST_F(HuesiftEndToEnd, ToggleRotationStepsEveryColourAlongThePaletteAndKeepsTheBackgroundBlack) {

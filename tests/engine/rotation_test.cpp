@@ -1,6 +1,9 @@
 // Palette rotation: tagging the pixels, each step of the palette, and the
-// rotation worker.
+// rotation worker at the pace the settings give it.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <vector>
 
 #include "engine/image.h"
 #include "engine/image_geometry.h"
@@ -64,31 +67,41 @@ TEST_F(RotationTest, EachStepMovesEveryColourOneEntryOnAndNinetyStepsRestore) {
     EXPECT_EQ(snapshot_pixels(), start);
 }
 
-TEST_F(RotationTest, TagFiveTakesEntryFourAndTagZeroTakesEntryEightyNine) {
-    ASSERT_EQ(build_palette(), PALETTE_SIZE);
-    std::uint32_t pixels[4] = {palette_colour(5), palette_colour(0), 0, palette_colour(89)};
-    tag_pixels(palette, pixels, 4);
-    rotate_palette(palette, pixels, 4);
-    EXPECT_EQ(pixels[0], palette_colour(4) | (5u << 24));
-    EXPECT_EQ(pixels[1], palette_colour(89));
-    EXPECT_EQ(pixels[2], 0xFF000000u);
-    EXPECT_EQ(pixels[3], palette_colour(88) | (89u << 24));
-    release_palette();
-}
+namespace {
 
-TEST_F(RotationTest, TheWorkerStepsRepaintsAndStopsWhenAsked) {
+// When each repaint of the rotation worker was answered.
+std::vector<std::chrono::steady_clock::time_point> paint_times;
+void note_paint_time() { paint_times.push_back(std::chrono::steady_clock::now()); }
+
+}  // namespace
+
+TEST_F(RotationTest, TheWorkerStepsRepaintsTakesANewPaceAndStopsWhenAsked) {
     ASSERT_TRUE(build_seeded_image(SURFACE_SQUARE, 256, 13));
     tag_pixels(palette, image_buffer.pixels, image_geometry.pixel_count);
     const std::uint32_t first_colour = palette[0] & PIXEL_COLOUR_MASK;
     install_ui_harness();
-    sort_settings.rotation_delay.store(8);
+    sort_settings.rotation_delay.store(ROTATION_DELAYS[0]);
     start_worker(rotation_worker);
     EXPECT_EQ(serve_repaints(5, 20000), 5);
+
+    // The slowest speed reaches the running worker from its next pause on:
+    // after the pause under way and one step, every pause is the new one.
+    // A gap only needs to outlast the next faster speed's pause, so a busy
+    // machine or a coarse system clock cannot fail it.
+    sort_settings.rotation_delay.store(ROTATION_DELAYS[4]);
+    EXPECT_EQ(serve_repaints(2, 20000), 2);
+    paint_times.clear();
+    EXPECT_EQ(serve_repaints(3, 20000, note_paint_time), 3);
+    for (std::size_t i = 1; i < paint_times.size(); ++i) {
+        const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(paint_times[i] - paint_times[i - 1]);
+        EXPECT_GT(gap.count(), ROTATION_DELAYS[3] / 2) << "the worker keeps the pace it started with";
+    }
+
     stop_worker();
     EXPECT_FALSE(worker_is_running());
     // Each repaint follows one step; a step may have finished just before the
     // stop took effect.
     const int steps = repaints_served();
-    EXPECT_GE(steps, 5);
+    EXPECT_GE(steps, 10);
     EXPECT_EQ(palette[steps % PALETTE_SIZE] & PIXEL_COLOUR_MASK, first_colour);
 }

@@ -2,7 +2,7 @@
 // what each change of them stops or restarts.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <string_view>
 
 #include "engine/settings.h"
 #include "engine/sort_settings.h"
@@ -30,16 +30,17 @@ TEST(Settings, EachChangeStopsOrReachesTheWorkerAsThePrograms) {
         {"nothing, rotating", SettingsValues{}, true, false, false, false, false},
         {"refresh only", with([](SettingsValues& v) { v.refresh_interval = REFRESH_MORE; }), false, false, false, false,
          true},
-        {"speed, rotation off", with([](SettingsValues& v) { v.rotation_delay = 64; }), false, true, false, true,
-         false},
-        {"speed, rotating", with([](SettingsValues& v) { v.rotation_delay = 64; }), true, false, false, false, false},
+        {"speed, rotation off", with([](SettingsValues& v) { v.rotation_delay = ROTATION_DELAYS[3]; }), false, true,
+         false, true, false},
+        {"speed, rotating", with([](SettingsValues& v) { v.rotation_delay = ROTATION_DELAYS[3]; }), true, false, false,
+         false, false},
         {"surface, rotating", with([](SettingsValues& v) { v.surface = SURFACE_TORUS; }), true, true, true, true,
          false},
         {"size", with([](SettingsValues& v) { v.image_size = IMAGE_SIZE_BIG; }), false, true, true, true, false},
         {"red direction, rotating", with([](SettingsValues& v) { v.red_direction = RED_DOWN; }), true, true, true, true,
          false},
         {"speed and size, rotating", with([](SettingsValues& v) {
-             v.rotation_delay = 128;
+             v.rotation_delay = ROTATION_DELAYS[4];
              v.image_size = IMAGE_SIZE_BIG;
          }),
          true, true, true, true, false},
@@ -76,30 +77,41 @@ TEST(Settings, TheDefaultsAreTheProgramsFirstRun) {
 }
 
 TEST(Settings, NamesAndCodesGoBothWaysAndNothingElseIsTaken) {
+    using FromName = bool (*)(std::string_view, std::int32_t&);
+    using NameOf = const char* (*)(std::int32_t);  // nullptr: sizes are named by their number alone
     const struct {
         const char* name;
-        SurfaceKind code;
-    } surfaces[] = {{"square", 100}, {"circle", 101}, {"torus", 102}, {"triangle", 103}, {"inverted-triangle", 104}};
-    for (const auto& s : surfaces) {
-        SurfaceKind code = 0;
-        EXPECT_TRUE(surface_from_name(s.name, code));
-        EXPECT_EQ(code, s.code);
-        EXPECT_STREQ(surface_name(s.code), s.name);
-        EXPECT_TRUE(valid_surface(s.code));
+        std::int32_t code;
+        FromName from_name;
+        NameOf name_of;
+        bool (*valid)(std::int32_t);
+    } words[] = {
+        {"square", 100, surface_from_name, surface_name, valid_surface},
+        {"circle", 101, surface_from_name, surface_name, valid_surface},
+        {"torus", 102, surface_from_name, surface_name, valid_surface},
+        {"triangle", 103, surface_from_name, surface_name, valid_surface},
+        {"inverted-triangle", 104, surface_from_name, surface_name, valid_surface},
+        {"256", 256, image_size_from_name, nullptr, valid_image_size},
+        {"512", 512, image_size_from_name, nullptr, valid_image_size},
+        {"up", 0, red_direction_from_name, red_direction_name, valid_red_direction},
+        {"down", 1, red_direction_from_name, red_direction_name, valid_red_direction},
+    };
+    for (const auto& word : words) {
+        std::int32_t code = -7;
+        EXPECT_TRUE(word.from_name(word.name, code)) << word.name;
+        EXPECT_EQ(code, word.code) << word.name;
+        if (word.name_of) EXPECT_STREQ(word.name_of(word.code), word.name);
+        EXPECT_TRUE(word.valid(word.code)) << word.name;
     }
     std::int32_t code = -7;
-    for (const char* bad : {"", "Circle", "circle ", "99", "triangle-inverted"}) {
+    for (const char* bad : {"", "Circle", "circle ", "99", "triangle-inverted", "0512", "Up"}) {
         EXPECT_FALSE(surface_from_name(bad, code)) << bad;
         EXPECT_FALSE(image_size_from_name(bad, code)) << bad;
         EXPECT_FALSE(red_direction_from_name(bad, code)) << bad;
     }
     EXPECT_EQ(code, -7) << "a refused name changed the code";
-    EXPECT_TRUE(red_direction_from_name("down", code));
-    EXPECT_EQ(code, RED_DOWN);
-    EXPECT_STREQ(red_direction_name(RED_UP), "up");
-    EXPECT_TRUE(image_size_from_name("512", code));
-    EXPECT_EQ(code, 512);
-    EXPECT_FALSE(image_size_from_name("0512", code));
+    EXPECT_STREQ(surface_name(99), "?");
+    EXPECT_STREQ(red_direction_name(2), "?");
     EXPECT_FALSE(valid_surface(99));
     EXPECT_FALSE(valid_surface(105));
     EXPECT_FALSE(valid_image_size(384));

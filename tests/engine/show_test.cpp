@@ -166,34 +166,37 @@ TEST_F(ShowTest, SettingsChangedDuringAPictureShapeTheNextOne) {
 // On the caller a step is due every rotation_delay / 2 ms, the delay read
 // afresh; a late call makes one step, and the pause runs from it.
 TEST_F(ShowTest, OnTheCallerTheRotationKeepsThePaceOfTheSettings) {
+    constexpr std::uint64_t FAST = ROTATION_DELAYS[1] / 2;
+    constexpr std::uint64_t SLOW = ROTATION_DELAYS[4] / 2;
     SettingsValues settings = current_settings();
-    settings.rotation_delay = ROTATION_DELAYS[1];  // a pause of 8 ms
+    settings.rotation_delay = ROTATION_DELAYS[1];
     apply_settings(settings);
     show_begin(TIMINGS, SHOW_ON_CALLER, BEGIN_MS);
     const std::uint64_t began = step_until_not(SHOW_SORTING, BEGIN_MS);
     ASSERT_EQ(show_phase(), SHOW_ROTATING);
-    EXPECT_EQ(show_next_step_ms(began), began + 8);
+    EXPECT_EQ(show_next_step_ms(began), began + FAST);
 
     auto before = colours();
-    EXPECT_FALSE(show_step(began + 7));
+    EXPECT_FALSE(show_step(began + FAST - 1));
     EXPECT_EQ(colours(), before);
-    EXPECT_TRUE(show_step(began + 8));
+    EXPECT_TRUE(show_step(began + FAST));
     EXPECT_NE(colours(), before);
 
     // Slower from the next pause on.
     settings.rotation_delay = ROTATION_DELAYS[4];
     apply_settings(settings);
-    EXPECT_EQ(show_next_step_ms(began + 8), began + 16) << "the pause already running keeps its length";
-    EXPECT_TRUE(show_step(began + 16));
-    EXPECT_EQ(show_next_step_ms(began + 16), began + 16 + ROTATION_DELAYS[4] / 2);
+    const std::uint64_t second = began + 2 * FAST;
+    EXPECT_EQ(show_next_step_ms(began + FAST), second) << "the pause already running keeps its length";
+    EXPECT_TRUE(show_step(second));
+    EXPECT_EQ(show_next_step_ms(second), second + SLOW);
 
     // Two hundred ms late: one step, not a burst.
     before = colours();
-    const std::uint64_t late = began + 16 + 200;
+    const std::uint64_t late = second + 200;
     EXPECT_TRUE(show_step(late));
     EXPECT_NE(colours(), before);
     EXPECT_FALSE(show_step(late + 1));
-    EXPECT_EQ(show_next_step_ms(late), late + ROTATION_DELAYS[4] / 2);
+    EXPECT_EQ(show_next_step_ms(late), late + SLOW);
 }
 
 TEST_F(ShowTest, APictureThatCannotBeMadeIsTriedAgainWithTheNextShape) {

@@ -130,54 +130,38 @@ TEST_F(SortTest, ChoosesTheEntryBySizeAndRedDirection) {
         EXPECT_EQ(choose_sort_entry_index(entry.size, entry.red_down ? RED_DOWN : RED_UP), entry.index);
 }
 
-TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBit) {
+TEST_F(SortTest, ShippedLoopMatchesThePlainReferenceBitForBitInOneRunOrInPieces) {
     // Every entry on every surface, on every block path this processor runs:
-    // the same pixels, and the generator left in the same place.
-    const std::uint64_t n = exactness_iterations();
-    for (const EntryCase& entry : ENTRIES) {
-        for (SurfaceKind surface : ALL_SURFACES) {
-            ASSERT_TRUE(build_seeded_image(surface, entry.size, 777 + surface));
-            const std::vector<std::uint32_t> start = snapshot_pixels();
-            std::vector<std::uint32_t> expected = start;
-            const RandomSource seeded = random_source;
-            reference_sort(expected, entry.size, entry.retry, entry.red_down, n);
-            const RandomSource reference_end = random_source;
+    // the same pixels, and the generator left in the same place. The
+    // iterations come in one long run, or in pieces of odd lengths that end
+    // just before, at and after a block's end, then a long one: each run
+    // hands the generator back and the next takes it up again.
+    const struct {
+        std::uint32_t seed;
+        std::vector<std::uint64_t> runs;
+    } plans[] = {{777, {exactness_iterations()}}, {31, {1, 2, 623, 624, 625, 7, 98118}}};
+    for (const auto& plan : plans) {
+        std::uint64_t total = 0;
+        for (std::uint64_t run : plan.runs) total += run;
+        for (const EntryCase& entry : ENTRIES) {
+            for (SurfaceKind surface : ALL_SURFACES) {
+                ASSERT_TRUE(build_seeded_image(surface, entry.size, plan.seed + surface));
+                const std::vector<std::uint32_t> start = snapshot_pixels();
+                std::vector<std::uint32_t> expected = start;
+                const RandomSource seeded = random_source;
+                reference_sort(expected, entry.size, entry.retry, entry.red_down, total);
+                const RandomSource reference_end = random_source;
 
-            for (DrawKernelPath path : runnable_paths()) {
-                SCOPED_TRACE(testing::Message()
-                             << "entry " << entry.index << " surface " << surface << " path " << path);
-                ASSERT_TRUE(force_draw_path(path));
-                restore_pixels(start);
-                random_source = seeded;
-                run_sort_iterations(entry.index, n);
-                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
-                EXPECT_TRUE(same_source(random_source, reference_end)) << "the generator was left elsewhere";
-            }
-        }
-    }
-}
-
-TEST_F(SortTest, RunsInPiecesContinueExactlyWhereTheyStopped) {
-    // Odd lengths, runs that end just before, at and after a block's end,
-    // and a long one: each run hands the generator back and the next takes it
-    // up again.
-    for (const EntryCase& entry : ENTRIES) {
-        for (SurfaceKind surface : ALL_SURFACES) {
-            ASSERT_TRUE(build_seeded_image(surface, entry.size, 31));
-            const std::vector<std::uint32_t> start = snapshot_pixels();
-            std::vector<std::uint32_t> expected = start;
-            const RandomSource seeded = random_source;
-            reference_sort(expected, entry.size, entry.retry, entry.red_down, 100000);
-            const RandomSource reference_end = random_source;
-            for (DrawKernelPath path : runnable_paths()) {
-                SCOPED_TRACE(testing::Message()
-                             << "entry " << entry.index << " surface " << surface << " path " << path);
-                ASSERT_TRUE(force_draw_path(path));
-                restore_pixels(start);
-                random_source = seeded;
-                for (std::uint64_t piece : {1, 2, 623, 624, 625, 7, 98118}) run_sort_iterations(entry.index, piece);
-                EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
-                EXPECT_TRUE(same_source(random_source, reference_end));
+                for (DrawKernelPath path : runnable_paths()) {
+                    SCOPED_TRACE(testing::Message() << plan.runs.size() << " runs, entry " << entry.index << " surface "
+                                                    << surface << " path " << path);
+                    ASSERT_TRUE(force_draw_path(path));
+                    restore_pixels(start);
+                    random_source = seeded;
+                    for (std::uint64_t run : plan.runs) run_sort_iterations(entry.index, run);
+                    EXPECT_EQ(count_differences(snapshot_pixels(), expected), 0u);
+                    EXPECT_TRUE(same_source(random_source, reference_end)) << "the generator was left elsewhere";
+                }
             }
         }
     }

@@ -68,19 +68,19 @@ protected:
 };
 
 TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun) {
+    // Nothing is saved yet: the settings not clicked are saved as their
+    // defaults.
     open_dialog("/c");
-    EXPECT_TRUE(checked(IDC_SURFACE_CIRCLE));
-    EXPECT_TRUE(checked(IDC_SIZE_SMALL));
     click(IDC_SURFACE_SQUARE);
     click(IDC_SIZE_BIG);
     click(IDC_SPEED_3);
     close_with(IDOK);
 
-    const SavedValues expected = {{REGISTRY_SURFACE, 100},
-                                  {REGISTRY_ROTATION_SPEED, 32},
-                                  {REGISTRY_IMAGE_SIZE, 512},
-                                  {REGISTRY_SCREEN_REFRESHES, 16},
-                                  {REGISTRY_RED_DIRECTION, 0}};
+    const SavedValues expected = {{REGISTRY_SURFACE, SURFACE_SQUARE},
+                                  {REGISTRY_ROTATION_SPEED, rotation_delay_for_speed(3)},
+                                  {REGISTRY_IMAGE_SIZE, IMAGE_SIZE_BIG},
+                                  {REGISTRY_SCREEN_REFRESHES, DEFAULT_REFRESH_INTERVAL},
+                                  {REGISTRY_RED_DIRECTION, DEFAULT_RED_DIRECTION}};
     EXPECT_EQ(read_saved(), expected);
 
     // No argument at all also opens the settings, now showing what was saved.
@@ -88,8 +88,6 @@ TEST_F(SaverSettings, OkSavesTheChangesForTheNextRun) {
     EXPECT_TRUE(checked(IDC_SURFACE_SQUARE));
     EXPECT_TRUE(checked(IDC_SIZE_BIG));
     EXPECT_TRUE(checked(IDC_SPEED_3));
-    EXPECT_TRUE(checked(IDC_REFRESH_LESS));
-    EXPECT_TRUE(checked(IDC_RED_UP));
     close_with(IDCANCEL);
 }
 
@@ -140,8 +138,8 @@ TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {
         RegCreateKeyExA(HKEY_CURRENT_USER, SAVER_SETTINGS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
         ERROR_SUCCESS);
     const char text[] = "100";
-    const WORD short_value = 16;
-    const DWORD bad_size = 300, refresh_more = 4, red_down = 1;
+    const auto short_value = static_cast<WORD>(ROTATION_DELAYS[1]);
+    const DWORD bad_size = 300, refresh_more = REFRESH_MORE, red_down = RED_DOWN;
     write_raw(key, REGISTRY_SURFACE, REG_SZ, text, sizeof(text));                            // wrong type
     write_raw(key, REGISTRY_ROTATION_SPEED, REG_BINARY, &short_value, sizeof(short_value));  // wrong size
     write_raw(key, REGISTRY_IMAGE_SIZE, REG_DWORD, &bad_size, sizeof(bad_size));             // no such code
@@ -149,14 +147,15 @@ TEST_F(SaverSettings, DamagedValuesGiveTheirDefaultsOneByOne) {
     write_raw(key, REGISTRY_RED_DIRECTION, REG_DWORD, &red_down, sizeof(red_down));
     RegCloseKey(key);
 
+    // OK saves the settings as they were read.
     open_dialog("/c");
-    EXPECT_TRUE(checked(IDC_SURFACE_CIRCLE));
-    EXPECT_TRUE(checked(IDC_SPEED_1_FASTEST));
-    EXPECT_TRUE(checked(IDC_SIZE_SMALL));
-    EXPECT_TRUE(checked(IDC_REFRESH_MORE));
-    EXPECT_TRUE(checked(IDC_RED_DOWN));
-    EXPECT_FALSE(checked(IDC_SURFACE_SQUARE));
-    close_with(IDCANCEL);
+    close_with(IDOK);
+    const SavedValues expected = {{REGISTRY_SURFACE, DEFAULT_SURFACE},
+                                  {REGISTRY_ROTATION_SPEED, DEFAULT_ROTATION_DELAY},
+                                  {REGISTRY_IMAGE_SIZE, DEFAULT_IMAGE_SIZE},
+                                  {REGISTRY_SCREEN_REFRESHES, REFRESH_MORE},
+                                  {REGISTRY_RED_DIRECTION, RED_DOWN}};
+    EXPECT_EQ(read_saved(), expected);
 }
 
 }  // namespace

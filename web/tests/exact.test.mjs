@@ -36,3 +36,20 @@ for (const flavour of ['simd', 'scalar']) {
         for (let i = 0; i < CASES; ++i) assert.equal(lines[i], native[i]);
     });
 }
+
+test('every block kernel path of every build gives the scalar results on the hardest words', () => {
+    const lines = {
+        native: run([path.join(PROGRAMS, 'exact-native')], ['--kernels']),
+        simd: run(['node', '--no-experimental-fetch', path.join(PROGRAMS, 'exact-simd.js')], ['--kernels']),
+        scalar: run(['node', '--no-experimental-fetch', path.join(PROGRAMS, 'exact-scalar.js')], ['--kernels']),
+    };
+    const truth = lines.native.find((line) => line.startsWith('kernels scalar '));
+    assert.ok(truth, 'the native build has the scalar path');
+    assert.ok(
+        lines.simd.some((line) => line.startsWith('kernels baseline ')),
+        'the SIMD module has a path of its own',
+    );
+    for (const [build, paths] of Object.entries(lines)) {
+        for (const line of paths) assert.equal(line.split(' ')[2], truth.split(' ')[2], `${build}: ${line}`);
+    }
+});

@@ -306,8 +306,10 @@ function toggleRotation() {
         engine._hs_tag();
         rotateStep();
     }
-    sendFrame(true);
+    // The button's state goes first: a page that sees the new mode in the
+    // frame then also shows the button pressed or not.
     post(MESSAGE.ROTATION, { on: state.rotationOn });
+    sendFrame(true);
 }
 
 function applyOptions(values) {
@@ -320,9 +322,9 @@ function applyOptions(values) {
     }
     if (bits & 2) state.rotationOn = false;
     if (bits & 8) state.frameIterations = iterationsDone();
-    sendFrame(wasSorting !== state.sorting || (bits & 1) !== 0);
     post(MESSAGE.OPTIONS_APPLIED, { needsStart: (bits & 4) !== 0, settings: currentSettings() });
     post(MESSAGE.ROTATION, { on: state.rotationOn });
+    sendFrame(wasSorting !== state.sorting || (bits & 1) !== 0);
 }
 
 // While the page is hidden neither the sort nor the rotation advances; both
