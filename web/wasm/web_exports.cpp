@@ -15,6 +15,7 @@
 #include "engine/palette.h"
 #include "engine/picture.h"
 #include "engine/rotation.h"
+#include "engine/settle.h"
 #include "engine/show.h"
 #include "engine/sort_settings.h"
 #include "engine/settings.h"
@@ -317,6 +318,12 @@ EMSCRIPTEN_KEEPALIVE void hs_show_begin(double now_ms, double sort_limit_ms, dou
     if (rotation_ms > 0) timings.rotation_ms = static_cast<std::uint64_t>(rotation_ms);
     open_drawing_context(nullptr);
     show_begin(timings, SHOW_ON_CALLER, static_cast<std::uint64_t>(now_ms));
+}
+// The iterations between two settle checks of the picture now made: a show
+// sorted in pieces that end on these multiples makes its checks where
+// huesift-render --until-settled makes them, and settles at the same one.
+EMSCRIPTEN_KEEPALIVE double hs_settle_interval() {
+    return static_cast<double>(settle_check_interval(picture_side() * picture_side()));
 }
 EMSCRIPTEN_KEEPALIVE int hs_show_sort(double iterations) {
     return show_sort(static_cast<std::uint64_t>(iterations)) ? 1 : 0;

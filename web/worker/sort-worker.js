@@ -391,21 +391,32 @@ function sendShowFrame() {
     );
 }
 
-// One turn of the show, as the engine's show wants its caller to run it: a
-// piece of sorting while the picture sorts, then the step due by the clock;
-// then at once again while it sorts, else when the show's next step is due.
+// A piece of the show's sort, cut at the next settle check so that the
+// show's picture settles at the check huesift-render's does.
+function sortShowPiece() {
+    const interval = engine._hs_settle_interval();
+    const piece = Math.min(chunk, interval - (iterationsDone() % interval));
+    const began = performance.now();
+    engine._hs_show_sort(piece);
+    const spent = performance.now() - began;
+    if (piece === chunk && spent > 0) chunk = Math.max(1024, Math.min(MAX_CHUNK, Math.round((chunk * CHUNK_MS) / spent)));
+    show.changed = true;
+}
+
+// One turn of the show, as the engine's show wants its caller to run it:
+// the step due by the clock, and while the picture sorts a piece of sorting
+// and the step again; then at once again while it sorts, else when the
+// show's next step is due.
 function showTick() {
     clearTimeout(show.timer);
     if (!show.active || state.hidden) return;
+    // A new picture's first settle check is made before it sorts at all.
+    if (engine._hs_show_step(showNow())) show.changed = true;
     if (showPhase() === 'sorting') {
-        const began = performance.now();
-        engine._hs_show_sort(chunk);
-        const spent = performance.now() - began;
-        if (spent > 0) chunk = Math.max(1024, Math.min(MAX_CHUNK, Math.round((chunk * CHUNK_MS) / spent)));
-        show.changed = true;
+        sortShowPiece();
+        if (engine._hs_show_step(showNow())) show.changed = true;
     }
     const now = showNow();
-    if (engine._hs_show_step(now)) show.changed = true;
     sendShowFrame();
     if (showPhase() === 'sorting') {
         schedule();
