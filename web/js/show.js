@@ -56,11 +56,26 @@ function letScreenSleep() {
     if (lock && !lock.released) lock.release().catch(() => {});
 }
 
+// The release of the key that ended the show is kept from the page too:
+// Space let go over the focused Screensaver button would start it again.
+let endingKey = null;
+
+function onKeyUpAfterShow(event) {
+    if (event.code !== endingKey) return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    endingKey = null;
+    window.removeEventListener('keyup', onKeyUpAfterShow, true);
+}
+
 function onKey(event) {
     event.preventDefault();
     event.stopImmediatePropagation();
     // A key held since before the show repeats; it is not a new press.
-    if (!event.repeat) endShow();
+    if (event.repeat) return;
+    endingKey = event.code;
+    window.addEventListener('keyup', onKeyUpAfterShow, true);
+    endShow();
 }
 
 function onPointerDown(event) {
@@ -128,11 +143,17 @@ export function endShow() {
     show.fullScreen = false;
     for (const [type, listener] of LISTENERS) window.removeEventListener(type, listener, true);
     letScreenSleep();
-    if (document.fullscreenElement === overlay()) document.exitFullscreen().catch(() => {});
     overlay().hidden = true;
     document.body.classList.remove('showing');
-    if (show.returnFocus && show.returnFocus.isConnected) show.returnFocus.focus();
+    // Nothing outside a full-screen element takes the focus until the
+    // browser has left full screen.
+    const returnFocus = show.returnFocus;
     show.returnFocus = null;
+    const giveFocusBack = () => {
+        if (!show.running && returnFocus && returnFocus.isConnected) returnFocus.focus();
+    };
+    if (document.fullscreenElement === overlay()) document.exitFullscreen().then(giveFocusBack, giveFocusBack);
+    else giveFocusBack();
     const onEnd = show.onEnd;
     show.onEnd = null;
     onEnd();
