@@ -1,0 +1,12 @@
+import { openSession } from './support.mjs';
+const session = await openSession();
+const page = await session.newPage();
+await page.goto(session.base + '?shape=circle&seed=3&iterations=1000');
+await page.waitForFunction(() => document.getElementById('picture').dataset.iterations === '1000');
+await page.evaluate(() => { window.log = []; for (const t of ['focusin','focusout','fullscreenchange','keyup','click']) document.addEventListener(t, (e) => window.log.push(t + ':' + (e.target.id || e.target.tagName) + ':' + (document.activeElement.id||document.activeElement.tagName)), true); });
+await page.getByRole('button', { name: 'Screensaver' }).click();
+await page.waitForFunction(() => document.fullscreenElement?.id === 'show');
+await page.keyboard.press(' ');
+await page.waitForTimeout(1000);
+console.log(await page.evaluate(() => [window.log, document.activeElement.id, document.getElementById('show').hidden]));
+await session.close();
