@@ -56,26 +56,13 @@ function letScreenSleep() {
     if (lock && !lock.released) lock.release().catch(() => {});
 }
 
-// The release of the key that ended the show is kept from the page too:
-// Space let go over the focused Screensaver button would start it again.
-let endingKey = null;
-
-function onKeyUpAfterShow(event) {
-    if (event.code !== endingKey) return;
-    event.preventDefault();
-    event.stopImmediatePropagation();
-    endingKey = null;
-    window.removeEventListener('keyup', onKeyUpAfterShow, true);
-}
-
+// The key's release needs no keeping from the page: a button is pressed by
+// Space only where its press also landed, and this one landed on the show.
 function onKey(event) {
     event.preventDefault();
     event.stopImmediatePropagation();
     // A key held since before the show repeats; it is not a new press.
-    if (event.repeat) return;
-    endingKey = event.code;
-    window.addEventListener('keyup', onKeyUpAfterShow, true);
-    endShow();
+    if (!event.repeat) endShow();
 }
 
 function onPointerDown(event) {
