@@ -1,7 +1,7 @@
 // The page: starts the sort's worker with the build this browser runs,
-// asks it for a frame once per display refresh while the sort or the
-// rotation runs and the page is shown, and wires the commands to buttons and
-// keys.
+// asks it for a frame once per display refresh while the sort, the rotation
+// or the screensaver runs and the page is shown, and wires the commands to
+// buttons and keys.
 import { chooseBuild, hasWebAssembly } from './support.js';
 import { drawFrame, fitPicture, showStatus, showStatusText } from './view.js';
 import { watchFit } from './fit.js';
@@ -10,13 +10,15 @@ import { buildOptions, dialogOpen, openHelp, openOptions, wireDialogs } from './
 import { recipeLink } from './recipe.js';
 import { download, encodeLoopGif, fileStem, savePng } from './saving.js';
 import { watchForUpdates } from './updates.js';
+import { drawShowFrame, keepScreenOn, showRunning, startShow, endShow, wireShow } from './show.js';
+import { readShowLink } from './show-link.js';
 
 const MESSAGE = self.HuesiftMessages;
 const RESTART_TEXT = 'Click File menu/Start for changes to take effect.';
 const RESTART_CAPTION = 'Changed parameter(s)...';
 const NOT_READY = 'The sort engine is still loading; there is no picture yet.';
 // The commands that need the engine, disabled when it cannot run.
-const ENGINE_COMMANDS = ['start', 'toggle-rotation', 'options', 'save-png', 'save-gif', 'copy-link'];
+const ENGINE_COMMANDS = ['start', 'toggle-rotation', 'options', 'save-png', 'save-gif', 'copy-link', 'screensaver'];
 
 const page = {
     worker: null,
@@ -34,6 +36,7 @@ const page = {
     gifBusy: false,
     gifRecipe: null, // the picture a loop GIF is being made of
     gifIterations: 0,
+    showLink: null, // what the link asks of the screensaver
 };
 
 function send(message, transfer) {
@@ -41,7 +44,7 @@ function send(message, transfer) {
 }
 
 function framesWanted() {
-    return page.mode !== 'stopped' && !document.hidden && !page.failed;
+    return (page.mode !== 'stopped' || showRunning()) && !document.hidden && !page.failed;
 }
 
 // At most one frame per display refresh: the next is asked for only when
@@ -67,6 +70,8 @@ function keepFramesComing() {
 
 function onVisibility() {
     send({ type: document.hidden ? MESSAGE.HIDDEN : MESSAGE.SHOWN });
+    // A browser lets the screen's wake lock go while the page is hidden.
+    if (!document.hidden) keepScreenOn();
     keepFramesComing();
 }
 
@@ -94,13 +99,21 @@ function onFrame(message) {
     keepFramesComing();
 }
 
+function onShowFrame(message) {
+    page.frameAsked = false;
+    drawShowFrame(message);
+    page.spareBuffer = message.pixels;
+    keepFramesComing();
+}
+
 function onReady(message) {
     page.ready = true;
     page.table = message.table;
     page.settings = message.settings;
     buildOptions(message.table);
     document.documentElement.dataset.build = message.build;
-    if (message.problems.length > 0) showNotice('Link values replaced', badValueLines(message.problems));
+    const problems = [...message.problems, ...page.showLink.problems];
+    if (problems.length > 0) showNotice('Link values replaced', badValueLines(problems));
     if (page.optionsWanted) COMMANDS.options();
 }
 
@@ -110,6 +123,7 @@ const HANDLERS = {
         page.recipe = message.recipe;
     },
     [MESSAGE.FRAME]: onFrame,
+    [MESSAGE.SHOW_FRAME]: onShowFrame,
     [MESSAGE.OPTIONS_APPLIED]: (message) => {
         page.settings = message.settings;
         if (message.needsStart) showNotice(RESTART_CAPTION, [RESTART_TEXT]);
@@ -137,6 +151,7 @@ function engineFailed(text) {
     if (page.failed) return;
     page.failed = true;
     page.worker.terminate();
+    endShow();
     page.gifBusy = false;
     page.optionsWanted = false;
     for (const id of ENGINE_COMMANDS) document.getElementById(id).disabled = true;
@@ -217,8 +232,20 @@ function toggleFullScreen() {
     else if (stage.requestFullscreen) stage.requestFullscreen().catch(() => {});
 }
 
-// Start and Toggle rotation wait in the worker's queue until the engine is
-// ready; Options opens once it is.
+// The screensaver's show runs in the worker in place of the page's picture,
+// which the worker makes again as it stood when the show ends.
+function startScreensaver() {
+    if (showRunning()) return;
+    startShow(() => {
+        send({ type: MESSAGE.SHOW_END });
+        keepFramesComing();
+    });
+    send({ type: MESSAGE.SHOW_BEGIN, timings: page.showLink.timings });
+    keepFramesComing();
+}
+
+// Start, Toggle rotation and Screensaver wait in the worker's queue until
+// the engine is ready; Options opens once it is.
 const COMMANDS = {
     start: () => send({ type: MESSAGE.START }),
     'toggle-rotation': () => send({ type: MESSAGE.TOGGLE_ROTATION }),
@@ -232,6 +259,7 @@ const COMMANDS = {
     'save-gif': startLoopGif,
     'copy-link': copyLink,
     'full-screen': toggleFullScreen,
+    screensaver: startScreensaver,
 };
 
 const KEYS = { s: 'start', r: 'toggle-rotation', o: 'options', h: 'help', '?': 'help', p: 'save-png', g: 'save-gif',
@@ -255,6 +283,7 @@ function wireCommands() {
     document.addEventListener('visibilitychange', onVisibility);
     wireNotice();
     wireDialogs();
+    wireShow();
     watchFit(document.getElementById('stage'), fitPicture);
 }
 
@@ -268,6 +297,7 @@ function refuse(text) {
 }
 
 function boot() {
+    page.showLink = readShowLink(location.search);
     wireCommands();
     fitPicture();
     if (!hasWebAssembly()) {
@@ -278,8 +308,9 @@ function boot() {
     page.worker = new Worker('worker/sort-worker.js');
     page.worker.onmessage = (event) => onWorkerMessage(event.data);
     page.worker.onerror = onWorkerError;
-    send({ type: MESSAGE.INIT, build: chooseBuild(), query: location.search });
+    send({ type: MESSAGE.INIT, build: chooseBuild(), query: page.showLink.query });
     if (document.hidden) send({ type: MESSAGE.HIDDEN });
+    if (page.showLink.start) startScreensaver();
     watchForUpdates();
 }
 

@@ -11,10 +11,13 @@ self.HuesiftMessages = Object.freeze({
     MAKE_LOOP: 'make-loop', // the 90 frames of the rotation loop
     HIDDEN: 'hidden', // nothing advances until SHOWN
     SHOWN: 'shown',
+    SHOW_BEGIN: 'show-begin', // timings (optional, sortLimitMs and rotationMs): the screensaver's show
+    SHOW_END: 'show-end', // the show ends; the page's picture is made again as it stood
     // The worker to the page.
     READY: 'ready', // build, settings, table, problems
     PICTURE: 'picture', // recipe, target
     FRAME: 'frame', // pixels, side, iterations, disorder, checks, settled, rate, mode
+    SHOW_FRAME: 'show-frame', // pixels, side, phase, shape, seed, iterations
     OPTIONS_APPLIED: 'options-applied', // needsStart, settings
     ROTATION: 'rotation', // on
     LOOP_FRAMES: 'loop-frames', // frames, side, delay, or error

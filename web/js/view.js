@@ -1,7 +1,7 @@
-// The picture on the page: frames drawn 1:1 into the canvas, the canvas
-// fitted to the stage in device pixels, and the status line, whose state
-// words (started, stopped, settled, rotating) are announced and whose
-// figures are not.
+// The picture on the page: frames drawn 1:1 into a canvas (the page's or
+// the show's), the page's canvas fitted to the stage in device pixels, and
+// the status line, whose state words (started, stopped, settled, rotating)
+// are announced and whose figures are not.
 import { fitCanvas } from './fit.js';
 
 const canvas = () => document.getElementById('picture');
@@ -11,17 +11,21 @@ export function fitPicture() {
     fitCanvas(picture, picture.parentElement);
 }
 
-// Draws a frame; the frame's buffer can be handed back once this returns.
-export function drawFrame(frame) {
-    const picture = canvas();
+// Draws a frame 1:1 into `picture`, fitted again by `refit` when its side
+// changes; the frame's buffer can be handed back once this returns.
+export function paintFrame(picture, frame, refit) {
     if (picture.width !== frame.side) {
         picture.width = frame.side;
         picture.height = frame.side;
-        fitPicture();
+        refit();
     }
     const pixels = new Uint8ClampedArray(frame.pixels);
     picture.getContext('2d').putImageData(new ImageData(pixels, frame.side, frame.side), 0, 0);
     picture.dataset.iterations = String(frame.iterations);
+}
+
+export function drawFrame(frame) {
+    paintFrame(canvas(), frame, fitPicture);
 }
 
 function rateText(rate) {

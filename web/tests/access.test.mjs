@@ -1,5 +1,5 @@
 // The page for everyone: axe-core finds nothing on the page, in Options, in
-// Help and in the notice; the status line announces the sort's state, not
+// Help, in the notice and in the screensaver; the status line announces the sort's state, not
 // its figures; a phone's fingers and notch are allowed for.
 import assert from 'node:assert/strict';
 import { after, before, describe, test as nodeTest } from 'node:test';
@@ -7,7 +7,8 @@ import AxeBuilder from '@axe-core/playwright';
 import { PATIENCE, openSession, waitForFrame, waitForMode } from './support.mjs';
 
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
-const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen'];
+const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen',
+    'Screensaver'];
 
 let session;
 before(async () => {
@@ -28,7 +29,7 @@ async function expectNoViolations(page, what) {
 
 describe('axe-core', () => {
     for (const phone of [false, true]) {
-        test(`finds no violation on the page, Options, Help or the notice${phone ? ' on a phone' : ''}`, async () => {
+        test(`finds no violation on the page, Options, Help, the notice or the screensaver${phone ? ' on a phone' : ''}`, async () => {
             const options = phone ? { viewport: { width: 375, height: 667 }, hasTouch: true, isMobile: true } : {};
             const page = await session.newPage(options);
             await page.goto(`${session.base}?size=512&seed=3&colour=blue`);
@@ -43,6 +44,10 @@ describe('axe-core', () => {
             await page.getByRole('button', { name: 'Help' }).click();
             await page.getByRole('dialog', { name: 'Help...' }).waitFor();
             await expectNoViolations(page, 'Help');
+            await page.keyboard.press('Escape');
+            await page.getByRole('button', { name: 'Screensaver' }).click();
+            await page.locator('#show-picture[data-phase]').waitFor({ timeout: PATIENCE });
+            await expectNoViolations(page, 'the screensaver');
             await page.context().close();
         });
     }

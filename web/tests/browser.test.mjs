@@ -25,7 +25,8 @@ const RECIPE_QUERY = '?shape=triangle&size=512&red=up&seed=7&iterations=2500000'
 const RECIPE_ARGS = ['--shape', 'triangle', '--size', '512', '--red', 'up', '--seed', '7', '--iterations', '2500000'];
 // No test may hang the run: each ends within a bound well above its waits.
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
-const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen'];
+const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen',
+    'Screensaver'];
 
 let session;
 before(async () => {

@@ -3,9 +3,9 @@
 // devicePixelRatio without moving as the status line changes.
 import assert from 'node:assert/strict';
 import { after, before, describe, test as nodeTest } from 'node:test';
-import { PNG } from 'pngjs';
 import {
     PATIENCE,
+    checkCrisp,
     colourAt,
     decodePng,
     openSession,
@@ -110,43 +110,6 @@ describe('frames', () => {
         await page.context().close();
     });
 });
-
-// The device pixels a 256 square of noise covers, read from a screenshot:
-// each image pixel must fill a `factor` x `factor` square, the same
-// everywhere. Where the picture's width is no whole number of 64ths of a CSS
-// pixel (2048 device pixels at 2.625 is 780.19 CSS pixels), emulated
-// Chromium clips the box at a whole CSS pixel and the last device row and
-// column may stay black; they may never show another image pixel or a blend.
-async function checkCrisp(page, ratio) {
-    const box = await page.locator('#picture').evaluate((canvas) => {
-        const rect = canvas.getBoundingClientRect();
-        const stage = canvas.parentElement.getBoundingClientRect();
-        return { left: rect.left, top: rect.top, width: rect.width, stage: Math.min(stage.width, stage.height) };
-    });
-    const factor = Math.round((box.width * ratio) / 256);
-    const shot = PNG.sync.read(await page.screenshot());
-    const canvas = await readCanvas(page);
-    const left = Math.round(box.left * ratio);
-    const top = Math.round(box.top * ratio);
-    let wrong = 0;
-    let firstWrong = '';
-    for (let y = 0; y < 256 * factor; ++y) {
-        for (let x = 0; x < 256 * factor; ++x) {
-            const at = 4 * ((top + y) * shot.width + left + x);
-            const colour = (shot.data[at] << 16) | (shot.data[at + 1] << 8) | shot.data[at + 2];
-            const expected = colourAt(canvas.rgba, Math.floor(y / factor) * 256 + Math.floor(x / factor));
-            const edge = x === 256 * factor - 1 || y === 256 * factor - 1;
-            if (colour !== expected && !(edge && colour === 0)) {
-                if (!wrong) firstWrong = `(${x}, ${y})`;
-                ++wrong;
-            }
-        }
-    }
-    assert.equal(wrong, 0, `at ratio ${ratio}, device pixels showing the wrong image pixel, first at ${firstWrong}`);
-    assert.ok(factor >= 1 && (factor + 1) * 256 > box.stage * ratio - 1,
-        `at ratio ${ratio} the largest whole factor is used: ${factor}`);
-    return factor;
-}
 
 describe('a crisp picture', () => {
     test('every image pixel covers the same whole number of device pixels at every devicePixelRatio', async () => {

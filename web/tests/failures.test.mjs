@@ -7,7 +7,7 @@ import { after, before, describe, test as nodeTest } from 'node:test';
 import { PATIENCE, eventually, openSession, recordWorker, waitForFrame, waitForMode } from './support.mjs';
 
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
-const ENGINE_BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Save PNG', 'Save loop GIF', 'Copy link'];
+const ENGINE_BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Save PNG', 'Save loop GIF', 'Copy link', 'Screensaver'];
 // A page whose requests the test routes: its service worker, which would
 // store and serve the real files past the routes, is kept out, and
 // Playwright says so in the console.

@@ -1,6 +1,7 @@
 // What the web tests share: the paths of the built site and programs, a
 // server for the site on the loopback address, one Chromium for the run, and
 // readers for canvases, PNG text chunks and the engine's palette.
+import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:net';
@@ -159,15 +160,16 @@ export async function waitForMode(page, mode) {
     });
 }
 
-// The canvas's pixels as RGBA bytes, with its side.
-export async function readCanvas(page) {
-    const { side, data } = await page.evaluate(() => {
-        const canvas = document.getElementById('picture');
+// A canvas's pixels (the page's picture, or the canvas with id `id`) as
+// RGBA bytes, with its side.
+export async function readCanvas(page, id = 'picture') {
+    const { side, data } = await page.evaluate((id) => {
+        const canvas = document.getElementById(id);
         const bytes = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
         let text = '';
         for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
         return { side: canvas.width, data: btoa(text) };
-    });
+    }, id);
     return { side, rgba: new Uint8Array(Buffer.from(data, 'base64')) };
 }
 
@@ -214,3 +216,56 @@ export function enginePalette() {
 }
 
 export const colourAt = (rgba, i) => (rgba[4 * i] << 16) | (rgba[4 * i + 1] << 8) | rgba[4 * i + 2];
+
+// The device pixels a square picture of noise covers, read from a
+// screenshot: each image pixel of the canvas `id` must fill a `factor` x
+// `factor` square, the same everywhere, at the largest whole factor its
+// container allows; with `blackAround`, every other pixel of the screenshot
+// is black. Where the picture's width is no whole number of 64ths of a CSS
+// pixel (2048 device pixels at 2.625 is 780.19 CSS pixels), emulated
+// Chromium clips the box at a whole CSS pixel and the last device row and
+// column may stay black; they may never show another image pixel or a blend.
+// Returns the factor.
+export async function checkCrisp(page, ratio, { id = 'picture', blackAround = false } = {}) {
+    const box = await page.locator(`#${id}`).evaluate((canvas) => {
+        const rect = canvas.getBoundingClientRect();
+        const room = canvas.parentElement.getBoundingClientRect();
+        return { left: rect.left, top: rect.top, width: rect.width, room: Math.min(room.width, room.height) };
+    });
+    const shot = PNG.sync.read(await page.screenshot());
+    const canvas = await readCanvas(page, id);
+    const side = canvas.side;
+    const factor = Math.round((box.width * ratio) / side);
+    const size = side * factor;
+    const left = Math.round(box.left * ratio);
+    const top = Math.round(box.top * ratio);
+    let wrong = 0;
+    let firstWrong = '';
+    for (let y = 0; y < size; ++y) {
+        for (let x = 0; x < size; ++x) {
+            const at = 4 * ((top + y) * shot.width + left + x);
+            const colour = (shot.data[at] << 16) | (shot.data[at + 1] << 8) | shot.data[at + 2];
+            const expected = colourAt(canvas.rgba, Math.floor(y / factor) * side + Math.floor(x / factor));
+            const edge = x === size - 1 || y === size - 1;
+            if (colour !== expected && !(edge && colour === 0)) {
+                if (!wrong) firstWrong = `(${x}, ${y})`;
+                ++wrong;
+            }
+        }
+    }
+    assert.equal(wrong, 0, `at ratio ${ratio}, device pixels showing the wrong image pixel, first at ${firstWrong}`);
+    assert.ok(factor >= 1 && (factor + 1) * side > box.room * ratio - 1,
+        `at ratio ${ratio} the largest whole factor is used: ${factor}`);
+    if (blackAround) {
+        let lit = 0;
+        for (let y = 0; y < shot.height; ++y) {
+            for (let x = 0; x < shot.width; ++x) {
+                if (x >= left && x < left + size && y >= top && y < top + size) continue;
+                const at = 4 * (y * shot.width + x);
+                if (shot.data[at] || shot.data[at + 1] || shot.data[at + 2]) ++lit;
+            }
+        }
+        assert.equal(lit, 0, `at ratio ${ratio}, pixels around the picture that are not black`);
+    }
+    return factor;
+}

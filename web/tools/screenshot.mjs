@@ -1,13 +1,14 @@
-// Takes the README's picture of the page: Debian's Chromium opens a recipe
+// Takes the README's pictures of the page: Debian's Chromium opens a recipe
 // link on the served site and the page is captured once that picture's sort
-// has stopped.
-//   node web/tools/screenshot.mjs BASE_URL OUT.png
+// has stopped; then the screensaver's show (show=1), captured once its
+// first picture has settled and rotates.
+//   node web/tools/screenshot.mjs BASE_URL PAGE.png SHOW.png
 import { chromium } from 'playwright-core';
 import { BROWSER_ARGS, PATIENCE } from '../tests/support.mjs';
 
-const [base, out] = process.argv.slice(2);
-if (!base || !out) {
-    console.error('usage: node web/tools/screenshot.mjs BASE_URL OUT.png');
+const [base, out, showOut] = process.argv.slice(2);
+if (!base || !out || !showOut) {
+    console.error('usage: node web/tools/screenshot.mjs BASE_URL PAGE.png SHOW.png');
     process.exit(2);
 }
 const ITERATIONS = 30000000;
@@ -22,6 +23,14 @@ try {
     );
     await page.screenshot({ path: out });
     console.log(`wrote ${out}`);
+
+    const show = await browser.newPage({ viewport: { width: 800, height: 600 } });
+    await show.goto(`${base}?show=1&shape=triangle&size=256&red=up`);
+    await show.waitForFunction(() => document.getElementById('show-picture').dataset.phase === 'rotating', null, {
+        timeout: PATIENCE,
+    });
+    await show.screenshot({ path: showOut });
+    console.log(`wrote ${showOut}`);
 } finally {
     await browser.close();
 }

@@ -1,6 +1,7 @@
 // The engine as the page's worker calls it: plain C functions over the
-// picture interface and the settings header, with the pixels handed over as
-// RGBA bytes and text passed through one buffer in the module's memory.
+// picture interface, the show and the settings header, with the pixels
+// handed over as RGBA bytes and text passed through one buffer in the
+// module's memory.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include "engine/palette.h"
 #include "engine/picture.h"
 #include "engine/rotation.h"
+#include "engine/settle.h"
+#include "engine/show.h"
 #include "engine/sort_settings.h"
 #include "engine/settings.h"
 
@@ -52,8 +55,28 @@ double parsed_value = 0;
 
 std::string settings_json;
 
+// The show's phases by their ShowPhase number, as the worker names them.
+constexpr const char* SHOW_PHASE_NAMES[] = {"idle", "sorting", "rotating", "waiting"};
+
 PictureSettle picture_settle;
 std::vector<std::uint8_t> rgba_frame;
+
+// How the page's picture stands: the recipe and iterations are the engine's;
+// whether its pixels were tagged for rotation and the rotation steps since,
+// less whole turns of the palette, are counted here. The palette's colours
+// are distinct, so tagging a rotated picture again leaves every tag as it
+// was: these two say how the rotation stands however often it was toggled.
+struct PagePicture {
+    bool made = false;
+    PictureRecipe recipe;
+    std::uint64_t iterations = 0;
+    bool tagged = false;
+    int rotation_steps = 0;
+};
+PagePicture page_picture;
+// The page's picture as it stood when the show took the engine over, to be
+// made again when it ends; `made` until it has been.
+PagePicture kept_picture;
 
 // The loop animation: copies of the picture and palette, tagged, rotated a
 // step per frame, and the frame's indices and colours.
@@ -116,15 +139,18 @@ std::string group_json(const OptionGroup& group) {
 extern "C" {
 
 // The settings as the page shows and links them, as JSON: "groups", the
-// options dialog's groups in order, and "link", the link's keys by their
-// WebSetting number.
+// options dialog's groups in order, "link", the link's keys by their
+// WebSetting number, and "showPhases", the show's phases by hs_show_phase's
+// number.
 EMSCRIPTEN_KEEPALIVE const char* hs_settings_table() {
     if (settings_json.empty()) {
         std::string groups;
         for (const OptionGroup& group : OPTION_GROUPS) groups += (groups.empty() ? "" : ",") + group_json(group);
         std::string keys;
         for (const char* key : LINK_KEYS) keys += (keys.empty() ? "" : ",") + json_text(key);
-        settings_json = "{\"groups\":[" + groups + "],\"link\":[" + keys + "]}";
+        std::string phases;
+        for (const char* phase : SHOW_PHASE_NAMES) phases += (phases.empty() ? "" : ",") + json_text(phase);
+        settings_json = "{\"groups\":[" + groups + "],\"link\":[" + keys + "],\"showPhases\":[" + phases + "]}";
     }
     return settings_json.c_str();
 }
@@ -183,13 +209,15 @@ EMSCRIPTEN_KEEPALIVE int hs_apply_settings(int surface, int size, int refresh, i
 EMSCRIPTEN_KEEPALIVE int hs_make_picture(std::uint32_t seed) {
     picture_settle = PictureSettle{};
     if (!open_drawing_context(nullptr)) return 0;
+    page_picture = PagePicture{};
     if (!make_picture(recipe_from_settings(seed))) return 0;
-    rgba_frame.assign(std::size_t{picture_side()} * picture_side() * 4, 0);
+    page_picture.made = true;
     return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE int hs_picture_side() { return static_cast<int>(picture_side()); }
 EMSCRIPTEN_KEEPALIVE std::uint32_t hs_picture_seed() { return picture_recipe().seed; }
+EMSCRIPTEN_KEEPALIVE int hs_picture_surface() { return picture_recipe().surface; }
 
 // Sorts `iterations` more, on this thread, and makes the settle checks now
 // due; 1 once the sort has settled or reached its cap.
@@ -213,10 +241,14 @@ EMSCRIPTEN_KEEPALIVE double hs_disorder(int channel) {
 }
 
 EMSCRIPTEN_KEEPALIVE void hs_tag() {
-    if (has_picture()) tag_picture();
+    if (!has_picture()) return;
+    tag_picture();
+    page_picture.tagged = true;
 }
 EMSCRIPTEN_KEEPALIVE void hs_rotate() {
-    if (has_picture()) rotate_picture_once();
+    if (!has_picture()) return;
+    rotate_picture_once();
+    page_picture.rotation_steps = (page_picture.rotation_steps + 1) % PALETTE_SIZE;
 }
 
 // The picture's pixels as RGBA bytes, opaque, for a canvas.
@@ -224,6 +256,7 @@ EMSCRIPTEN_KEEPALIVE std::uint8_t* hs_frame() {
     if (!has_picture()) return nullptr;
     const std::uint32_t* pixels = picture_pixels();
     const std::size_t count = std::size_t{picture_side()} * picture_side();
+    rgba_frame.resize(count * 4);
     std::uint8_t* out = rgba_frame.data();
     for (std::size_t i = 0; i < count; ++i, out += 4) {
         const std::uint32_t word = pixels[i];
@@ -269,6 +302,69 @@ EMSCRIPTEN_KEEPALIVE int hs_loop_delay() { return loop_frame_delay(current_setti
 EMSCRIPTEN_KEEPALIVE void hs_loop_end() {
     loop_pixels = {};
     loop_indices = {};
+}
+
+// The show on the worker's thread, on the worker's clock in milliseconds
+// (which stands still while the page is hidden). Begins it with the sort
+// limit and rotation time given, the show's own where they are 0, and keeps
+// the page's picture to make again when it ends.
+EMSCRIPTEN_KEEPALIVE void hs_show_begin(double now_ms, double sort_limit_ms, double rotation_ms) {
+    page_picture.recipe = picture_recipe();
+    page_picture.iterations = picture_iterations();
+    kept_picture = page_picture;
+    kept_picture.made = page_picture.made && has_picture();
+    ShowTimings timings = SHOW_TIMINGS;
+    if (sort_limit_ms > 0) timings.sort_limit_ms = static_cast<std::uint64_t>(sort_limit_ms);
+    if (rotation_ms > 0) timings.rotation_ms = static_cast<std::uint64_t>(rotation_ms);
+    open_drawing_context(nullptr);
+    show_begin(timings, SHOW_ON_CALLER, static_cast<std::uint64_t>(now_ms));
+}
+// The iterations between two settle checks of the picture now made: a show
+// sorted in pieces that end on these multiples makes its checks where
+// huesift-render --until-settled makes them, and settles at the same one.
+EMSCRIPTEN_KEEPALIVE double hs_settle_interval() {
+    return static_cast<double>(settle_check_interval(picture_side() * picture_side()));
+}
+EMSCRIPTEN_KEEPALIVE int hs_show_sort(double iterations) {
+    return show_sort(static_cast<std::uint64_t>(iterations)) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE int hs_show_step(double now_ms) { return show_step(static_cast<std::uint64_t>(now_ms)) ? 1 : 0; }
+// When the show next has something to do while nothing sorts; -1 for never.
+EMSCRIPTEN_KEEPALIVE double hs_show_next_step(double now_ms) {
+    const std::uint64_t next = show_next_step_ms(static_cast<std::uint64_t>(now_ms));
+    return next == UINT64_MAX ? -1 : static_cast<double>(next);
+}
+EMSCRIPTEN_KEEPALIVE int hs_show_phase() { return show_phase(); }
+
+// Ends the show and makes the page's picture again, as its recipe makes it;
+// hs_restore then brings it to where it stood. 0 when the page had no
+// picture or it cannot be made.
+EMSCRIPTEN_KEEPALIVE int hs_show_end() {
+    show_end();
+    page_picture = PagePicture{};
+    if (!kept_picture.made || !make_picture(kept_picture.recipe)) {
+        kept_picture.made = false;
+        return 0;
+    }
+    page_picture.made = true;
+    return 1;
+}
+
+// Sorts the page's picture up to `iterations` more toward the count it stood
+// at, without the settle checks (the page's watch stood still meanwhile),
+// and once there tags and rotates it as it stood. 1 once it is as it was.
+EMSCRIPTEN_KEEPALIVE int hs_restore(double iterations) {
+    if (!kept_picture.made) return 1;
+    const std::uint64_t done = picture_iterations();
+    if (done < kept_picture.iterations) {
+        sort_picture(std::min(static_cast<std::uint64_t>(iterations), kept_picture.iterations - done));
+        if (picture_iterations() < kept_picture.iterations) return 0;
+    }
+    if (kept_picture.tagged) tag_picture();
+    for (int step = 0; step < kept_picture.rotation_steps; ++step) rotate_picture_once();
+    page_picture = kept_picture;
+    kept_picture.made = false;
+    return 1;
 }
 
 }  // extern "C"

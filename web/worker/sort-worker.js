@@ -3,7 +3,9 @@
 // hands the page the pixels whenever the page asks for them, in buffers the
 // page hands back. Once the sort has settled (or reached a link's iteration
 // count) it stops and does nothing until a command; while the page is hidden
-// nothing advances. Between chunks it reads the page's messages.
+// nothing advances. Between chunks it reads the page's messages. It also
+// runs the screensaver's show, by the engine's rules, in place of the page's
+// picture, and makes that picture again exactly when the show ends.
 'use strict';
 importScripts('../js/messages.js');
 const MESSAGE = self.HuesiftMessages;
@@ -15,6 +17,11 @@ const MAX_CHUNK = 1 << 24;
 // The sort hands a frame over once per refresh tick count, as the window
 // program repaints once per refresh_interval ticks of 65,536 iterations.
 const TICK = 65536;
+// The show hands over at most one frame in this many milliseconds while its
+// picture sorts, leaving the thread to the sort, and wakes at least this
+// often while it waits for its next step.
+const SHOW_SORT_FRAME_MS = 33;
+const SHOW_LONGEST_WAIT_MS = 1000;
 
 let engine = null;
 let table = null; // the engine's settings table: option groups and link keys
@@ -40,12 +47,27 @@ const state = {
 // Frame buffers the page has handed back, reused so that frames make no
 // garbage.
 let spareBuffers = [];
+// The screensaver's show, while it runs or while the page's picture is made
+// again after it: the show's clock (the milliseconds the page was shown
+// since the show began), and what the page's picture was doing before.
+const show = {
+    active: false,
+    restoring: false,
+    shownMs: 0, // the clock's reading when it last stopped
+    shownSince: 0, // performance.now() when it last started
+    timer: 0,
+    changed: false,
+    lastFrameAt: -Infinity,
+    suspended: { sorting: false, rotating: false },
+};
 
 const wake = new MessageChannel();
 let scheduled = false;
 wake.port1.onmessage = () => {
     scheduled = false;
-    runChunk();
+    if (show.restoring) restoreChunk();
+    else if (show.active) showTick();
+    else runChunk();
 };
 function schedule() {
     if (scheduled || state.hidden) return;
@@ -245,15 +267,23 @@ function frameBuffer(bytes) {
     return buffer || new ArrayBuffer(bytes);
 }
 
-// Hands the page a frame when it asked for one and one is due, or, with
-// `now`, whenever the page is shown (a change of mode, the last frame of a
-// sort).
-function sendFrame(now) {
-    if (state.hidden || state.side === 0 || !(now || frameDue())) return;
+// The engine's picture as RGBA bytes, in a buffer the page handed back
+// where one of the size is spare.
+function framePixels(side) {
     const pointer = engine._hs_frame();
-    const bytes = state.side * state.side * 4;
+    const bytes = side * side * 4;
     const pixels = frameBuffer(bytes);
     new Uint8Array(pixels).set(engine.HEAPU8.subarray(pointer, pointer + bytes));
+    return pixels;
+}
+
+// Hands the page a frame when it asked for one and one is due, or, with
+// `now`, whenever the page is shown (a change of mode, the last frame of a
+// sort). None of the page's picture while the show has the engine.
+function sendFrame(now) {
+    if (show.active || show.restoring) return;
+    if (state.hidden || state.side === 0 || !(now || frameDue())) return;
+    const pixels = framePixels(state.side);
     const done = iterationsDone();
     const checks = state.checks;
     state.checks = [];
@@ -327,13 +357,150 @@ function applyOptions(values) {
     sendFrame(wasSorting !== state.sorting || (bits & 1) !== 0);
 }
 
-// While the page is hidden neither the sort nor the rotation advances; both
-// go on where they were when it is shown.
+// The show's clock: it stands still while the page is hidden, so the show
+// pauses exactly.
+function showNow() {
+    return Math.floor(show.shownMs + (state.hidden ? 0 : performance.now() - show.shownSince));
+}
+
+function showPhase() {
+    return table.showPhases[engine._hs_show_phase()];
+}
+
+// A frame of the show when the page asked for one, the pixels changed and,
+// while the picture sorts, the last frame is old enough.
+function sendShowFrame() {
+    if (state.hidden || !state.wantFrame || !show.changed) return;
+    const side = engine._hs_picture_side();
+    const phase = showPhase();
+    if (phase === 'sorting' && performance.now() - show.lastFrameAt < SHOW_SORT_FRAME_MS) return;
+    if (phase === 'waiting' || side === 0) return;
+    const pixels = framePixels(side);
+    state.wantFrame = false;
+    show.changed = false;
+    show.lastFrameAt = performance.now();
+    post(
+        MESSAGE.SHOW_FRAME,
+        {
+            pixels,
+            side,
+            phase,
+            shape: choiceName('surface', engine._hs_picture_surface()),
+            seed: engine._hs_picture_seed() >>> 0,
+            iterations: iterationsDone(),
+        },
+        [pixels],
+    );
+}
+
+// A piece of the show's sort, cut at the next settle check so that the
+// show's picture settles at the check huesift-render's does.
+function sortShowPiece() {
+    const interval = engine._hs_settle_interval();
+    const piece = Math.min(chunk, interval - (iterationsDone() % interval));
+    const began = performance.now();
+    engine._hs_show_sort(piece);
+    const spent = performance.now() - began;
+    if (piece === chunk && spent > 0) chunk = Math.max(1024, Math.min(MAX_CHUNK, Math.round((chunk * CHUNK_MS) / spent)));
+    show.changed = true;
+}
+
+// One turn of the show, as the engine's show wants its caller to run it:
+// the step due by the clock, and while the picture sorts a piece of sorting
+// and the step again; then at once again while it sorts, else when the
+// show's next step is due.
+function showTick() {
+    clearTimeout(show.timer);
+    if (!show.active || state.hidden) return;
+    // A new picture's first settle check is made before it sorts at all.
+    if (engine._hs_show_step(showNow())) show.changed = true;
+    if (showPhase() === 'sorting') {
+        sortShowPiece();
+        if (engine._hs_show_step(showNow())) show.changed = true;
+    }
+    const now = showNow();
+    sendShowFrame();
+    if (showPhase() === 'sorting') {
+        schedule();
+        return;
+    }
+    // A frame held back by the pacing goes at its time.
+    let wait = SHOW_LONGEST_WAIT_MS;
+    const next = engine._hs_show_next_step(now);
+    if (next >= 0) wait = Math.min(wait, next - now);
+    if (show.changed && state.wantFrame) wait = Math.min(wait, show.lastFrameAt + SHOW_SORT_FRAME_MS - performance.now());
+    show.timer = setTimeout(showTick, Math.max(0, wait));
+}
+
+// The show takes the engine over: the page's picture is handed over once
+// more as it stands, its sort or rotation put aside, and the show's first
+// picture made from the settings. `timings` (sortLimitMs, rotationMs), from
+// a test's link, replace the show's own.
+function beginShow(timings) {
+    if (show.active) return;
+    sendFrame(true);
+    show.suspended = { sorting: state.sorting, rotating: state.rotating };
+    state.sorting = false;
+    stopRotation();
+    show.active = true;
+    show.shownMs = 0;
+    show.shownSince = performance.now();
+    show.changed = true;
+    show.lastFrameAt = -Infinity;
+    chunk = FIRST_CHUNK;
+    engine._hs_show_begin(showNow(), timings ? timings.sortLimitMs : 0, timings ? timings.rotationMs : 0);
+    showTick();
+}
+
+// The show ends and the page's picture is made again, sorted in chunks to
+// where it stood; the page's commands wait until it stands there.
+function endShow() {
+    if (!show.active) return;
+    show.active = false;
+    clearTimeout(show.timer);
+    if (!engine._hs_show_end() && state.side !== 0) {
+        state.side = 0;
+        post(MESSAGE.FAILURE, { text: 'The picture could not be made again: not enough memory.' });
+    }
+    show.restoring = true;
+    pending = [];
+    chunk = FIRST_CHUNK;
+    restoreChunk();
+}
+
+function restoreChunk() {
+    if (!show.restoring || state.hidden) return;
+    if (!engine._hs_restore(chunk)) {
+        schedule();
+        return;
+    }
+    show.restoring = false;
+    state.sorting = show.suspended.sorting;
+    state.rotating = show.suspended.rotating;
+    state.frameIterations = -1;
+    state.changed = true;
+    state.rateStart = { time: performance.now(), iterations: state.side ? iterationsDone() : 0 };
+    chunk = FIRST_CHUNK;
+    sendFrame(true);
+    if (state.rotating) state.rotationTimer = setTimeout(rotateStep, engine._hs_setting(group('delay').slot) / 2);
+    schedule();
+    handleQueued();
+}
+
+// While the page is hidden neither the sort nor the rotation advances, nor
+// the show's clock; all go on where they were when it is shown.
 function setHidden(hidden) {
     if (state.hidden === hidden) return;
+    if (hidden) show.shownMs = showNow();
+    else show.shownSince = performance.now();
     state.hidden = hidden;
     if (hidden) {
         clearTimeout(state.rotationTimer);
+        clearTimeout(show.timer);
+        return;
+    }
+    if (show.active || show.restoring) {
+        schedule();
         return;
     }
     state.rateStart = { time: performance.now(), iterations: state.side ? iterationsDone() : 0 };
@@ -374,7 +541,8 @@ function handle(message) {
         case MESSAGE.WANT_FRAME:
             if (message.buffer) spareBuffers.push(message.buffer);
             state.wantFrame = true;
-            sendFrame(false);
+            if (show.active) sendShowFrame();
+            else sendFrame(false);
             break;
         case MESSAGE.START:
             startPicture(randomSeed(), null);
@@ -393,6 +561,12 @@ function handle(message) {
             break;
         case MESSAGE.SHOWN:
             setHidden(false);
+            break;
+        case MESSAGE.SHOW_BEGIN:
+            beginShow(message.timings);
+            break;
+        case MESSAGE.SHOW_END:
+            endShow();
             break;
         default:
             console.error(`Huesift's sort worker got a message it does not know: ${JSON.stringify(message.type)}`);
@@ -415,15 +589,26 @@ async function init(message) {
     const link = readLink(message.query);
     post(MESSAGE.READY, { build: message.build, settings: currentSettings(), table, problems: link.problems });
     startPicture(link.seed, link.target);
+    handleQueued();
+}
+
+// The page's messages wait while the engine loads and while its picture is
+// made again after the show; being hidden or shown never waits.
+function receive(message) {
+    if (message.type === MESSAGE.HIDDEN || message.type === MESSAGE.SHOWN) handle(message);
+    else if (pending) pending.push(message);
+    else handle(message);
+}
+
+// A queued message may make the next ones wait again (the end of a show).
+function handleQueued() {
     const queued = pending;
     pending = null;
-    queued.forEach(handle);
+    queued.forEach(receive);
 }
 
 self.onmessage = (event) => {
     const message = event.data;
     if (message.type === MESSAGE.INIT) init(message);
-    else if (message.type === MESSAGE.HIDDEN || message.type === MESSAGE.SHOWN) handle(message);
-    else if (pending) pending.push(message);
-    else handle(message);
+    else receive(message);
 };
