@@ -1,9 +1,8 @@
 #include "render/options.h"
 
-#include <algorithm>
-#include <span>
 #include <string_view>
 
+#include "render/option_table.h"
 #include "render/shown_text.h"
 
 namespace {
@@ -14,21 +13,7 @@ struct Parse {
     bool iterations_given = false;
     bool settle_given = false;
     ParseOutcome early_end = PARSE_RUN;  // --help and --version end parsing at once
-};
-
-using TakeValue = bool (*)(std::string_view value, Parse& parse);
-
-// One option: its name, the value it takes as the usage shows it (nullptr
-// for a switch, or made from `choices`), its help line and how its value is
-// taken (false when the value is not one it accepts). An option with
-// choices shows which of them is the default.
-struct OptionRow {
-    const char* name;
-    const char* value;
-    std::span<const NamedCode> choices;
-    std::int32_t default_code;
-    const char* help;
-    TakeValue take;
+    bool ends_early() const { return early_end != PARSE_RUN; }
 };
 
 template <typename Number>
@@ -44,94 +29,63 @@ bool file_name(std::string_view text, std::string& field) {
     return !text.empty();
 }
 
-constexpr std::span<const NamedCode> NO_CHOICES;
-
 // The help lines below spell out these limits.
 static_assert(MIN_GIF_FRAMES == 2 && MAX_GIF_FRAMES == 1000 && ROTATION_SPEED_COUNT == 5 &&
               DEFAULT_ROTATION_SPEED == 1);
 
-const OptionRow OPTIONS[] = {
-    {"--shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the image",
+const OptionRow<Parse> OPTIONS[] = {
+    {"shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the image",
      [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.recipe.surface); }},
-    {"--size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
+    {"size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
      [](std::string_view v, Parse& p) { return image_size_from_name(v, p.options.recipe.image_size); }},
-    {"--red", nullptr, RED_DIRECTION_NAMES, DEFAULT_RED_DIRECTION, "direction of the red sort",
+    {"red", nullptr, RED_DIRECTION_NAMES, DEFAULT_RED_DIRECTION, "direction of the red sort",
      [](std::string_view v, Parse& p) { return red_direction_from_name(v, p.options.recipe.red_direction); }},
-    {"--seed", "N", NO_CHOICES, 0, "0 to 4294967295; without it the clock's seconds",
+    {"seed", "N", NO_CHOICES, 0, "0 to 4294967295; without it the clock's seconds",
      [](std::string_view v, Parse& p) {
          p.options.seed_given = true;
          return number_between(v, 0, UINT32_MAX, p.options.recipe.seed);
      }},
-    {"--iterations", "N", NO_CHOICES, 0, "sort exactly N iterations, or",
+    {"iterations", "N", NO_CHOICES, 0, "sort exactly N iterations, or",
      [](std::string_view v, Parse& p) {
          p.iterations_given = true;
          return number_between(v, 0, MAX_RECIPE_ITERATIONS, p.options.iterations);
      }},
-    {"--until-settled", nullptr, NO_CHOICES, 0, "sort until the disorder stops falling (default)",
+    {"until-settled", nullptr, NO_CHOICES, 0, "sort until the disorder stops falling (default)",
      [](std::string_view, Parse& p) { return p.settle_given = true; }},
-    {"--png", "FILE", NO_CHOICES, 0, "the final picture, with its recipe in the file",
+    {"png", "FILE", NO_CHOICES, 0, "the final picture, with its recipe in the file",
      [](std::string_view v, Parse& p) { return file_name(v, p.options.png); }},
-    {"--sort-gif", "FILE", NO_CHOICES, 0, "the sort, noise to end, in the frames --frames asks for",
+    {"sort-gif", "FILE", NO_CHOICES, 0, "the sort, noise to end, in the frames --frames asks for",
      [](std::string_view v, Parse& p) { return file_name(v, p.options.sort_gif); }},
-    {"--frames", "N", NO_CHOICES, 0, "frames of the sort GIF, 2 to 1000",
+    {"frames", "N", NO_CHOICES, 0, "frames of the sort GIF, 2 to 1000",
      [](std::string_view v, Parse& p) { return number_between(v, MIN_GIF_FRAMES, MAX_GIF_FRAMES, p.options.frames); }},
-    {"--loop-gif", "FILE", NO_CHOICES, 0, "the final picture's 90-step palette rotation, looping",
+    {"loop-gif", "FILE", NO_CHOICES, 0, "the final picture's 90-step palette rotation, looping",
      [](std::string_view v, Parse& p) { return file_name(v, p.options.loop_gif); }},
-    {"--curve", "FILE.csv", NO_CHOICES, 0, "disorder per channel against iterations",
+    {"curve", "FILE.csv", NO_CHOICES, 0, "disorder per channel against iterations",
      [](std::string_view v, Parse& p) { return file_name(v, p.options.curve); }},
-    {"--speed", "1..5", NO_CHOICES, 0, "rotation speed of the loop GIF (default 1, fastest)",
+    {"speed", "1..5", NO_CHOICES, 0, "rotation speed of the loop GIF (default 1, fastest)",
      [](std::string_view v, Parse& p) { return number_between(v, 1, ROTATION_SPEED_COUNT, p.options.speed); }},
-    {"--force", nullptr, NO_CHOICES, 0,
+    {"force", nullptr, NO_CHOICES, 0,
      "replace existing regular files (a link is replaced, not followed); folders, FIFOs and devices are refused",
      [](std::string_view, Parse& p) { return p.options.force = true; }},
-    {"--quiet", nullptr, NO_CHOICES, 0, "no progress bar and no notes on standard error",
+    {"quiet", nullptr, NO_CHOICES, 0, "no progress bar and no notes on standard error",
      [](std::string_view, Parse& p) { return p.options.quiet = true; }},
-    {"--help", nullptr, NO_CHOICES, 0, "this text, on standard output",
+    {"help", nullptr, NO_CHOICES, 0, "this text, on standard output",
      [](std::string_view, Parse& p) {
          p.early_end = PARSE_HELP;
          return true;
      }},
-    {"--version", nullptr, NO_CHOICES, 0, "the program's name and version",
+    {"version", nullptr, NO_CHOICES, 0, "the program's name and version",
      [](std::string_view, Parse& p) {
          p.early_end = PARSE_VERSION;
          return true;
      }},
 };
 
-bool takes_value(const OptionRow& row) { return row.value || !row.choices.empty(); }
-
-const OptionRow* find_option(std::string_view name) {
-    for (const OptionRow& row : OPTIONS)
-        if (name == row.name) return &row;
-    return nullptr;
-}
-
-// "--shape square|circle|..." or "--seed N": the left column of the usage.
-std::string option_with_value(const OptionRow& row) {
-    std::string text = row.name;
-    if (row.value) return text + " " + row.value;
-    for (std::size_t i = 0; i < row.choices.size(); ++i)
-        text += (i == 0 ? " " : "|") + std::string(row.choices[i].name);
-    return text;
-}
-
-std::string help_line(const OptionRow& row) {
-    std::string help = row.help;
-    for (const NamedCode& choice : row.choices)
-        if (choice.code == row.default_code) help += std::string(" (default ") + choice.name + ")";
-    return help;
-}
-
 std::string make_usage() {
-    constexpr std::size_t HELP_COLUMN = 30;
     std::string usage =
         "Usage: huesift-render [options]\n"
         "Sorts a Huesift image without a window and saves what it made.\n";
-    for (const OptionRow& row : OPTIONS) {
-        std::string line = "  " + option_with_value(row);
-        line.resize(std::max(line.size() + 2, HELP_COLUMN), ' ');
-        usage += line + help_line(row) + "\n";
-    }
+    for (const OptionRow<Parse>& row : OPTIONS) usage += usage_line(row, "--");
     return usage;
 }
 
@@ -156,33 +110,13 @@ bool check_combination(const Parse& parse, std::string& error) {
 
 ParseOutcome parse_render_options(int argc, const char* const* argv, RenderOptions& options, std::string& error) {
     Parse parse{options};
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        std::string_view name = argument;
-        std::string_view value;
-        bool inline_value = false;
-        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != std::string_view::npos) {
-            name = argument.substr(0, equals);
-            value = argument.substr(equals + 1);
-            inline_value = true;
-        }
-        const OptionRow* row = find_option(name);
-        if (!row || (inline_value && !takes_value(*row))) {
-            error = "unknown option " + shown_text(argument);
+    switch (take_arguments<Parse>(argc, argv, OPTIONS, "--", false, parse, error)) {
+        case ARGUMENTS_REFUSED:
             return PARSE_ERROR;
-        }
-        if (takes_value(*row) && !inline_value) {
-            if (i + 1 >= argc) {
-                error = std::string(row->name) + " needs a value";
-                return PARSE_ERROR;
-            }
-            value = argv[++i];
-        }
-        if (!row->take(value, parse)) {
-            error = "bad value for " + std::string(row->name) + ": " + shown_text(value);
-            return PARSE_ERROR;
-        }
-        if (parse.early_end != PARSE_RUN) return parse.early_end;
+        case ARGUMENTS_ENDED_EARLY:
+            return parse.early_end;
+        case ARGUMENTS_TAKEN:
+            break;
     }
     options.until_settled = !parse.iterations_given || parse.settle_given;
     if (!check_combination(parse, error)) return PARSE_ERROR;

@@ -1,9 +1,6 @@
 #include "xscreensaver/hack_options.h"
 
-#include <algorithm>
-#include <span>
-
-#include "render/shown_text.h"
+#include "render/option_table.h"
 
 namespace {
 
@@ -11,27 +8,11 @@ namespace {
 struct Parse {
     HackOptions& options;
     HackParse early_end = HACK_RUN;  // -help and -version end parsing at once
+    bool ends_early() const { return early_end != HACK_RUN; }
 };
 
-using TakeValue = bool (*)(std::string_view value, Parse& parse);
-
-// One option: its name without the dash, the value it takes as the usage
-// shows it (nullptr for a switch, or made from `choices`), its help line and
-// how its value is taken (false when the value is not one it accepts). An
-// option with choices shows which of them is the default. A row without help
-// is a switch every hack takes that has nothing to do here: accepted, and
-// listed together at the end of the usage.
-struct OptionRow {
-    const char* name;
-    const char* value;
-    std::span<const NamedCode> choices;
-    std::int32_t default_code;
-    const char* help;
-    TakeValue take;
-};
-
-constexpr std::span<const NamedCode> NO_CHOICES;
-
+// A row without help is a switch every hack takes that has nothing to do
+// here: accepted, and listed together at the end of the usage.
 bool ignore(std::string_view, Parse&) { return true; }
 
 bool speed(std::string_view text, Parse& parse) {
@@ -45,7 +26,7 @@ bool speed(std::string_view text, Parse& parse) {
 // The help lines below spell out these limits.
 static_assert(ROTATION_SPEED_COUNT == 5 && DEFAULT_ROTATION_SPEED == 1);
 
-const OptionRow OPTIONS[] = {
+const OptionRow<Parse> OPTIONS[] = {
     {"shape", nullptr, SURFACE_NAMES, DEFAULT_SURFACE, "shape of the first picture; the next ones follow in turn",
      [](std::string_view v, Parse& p) { return surface_from_name(v, p.options.settings.surface); }},
     {"size", nullptr, IMAGE_SIZE_NAMES, DEFAULT_IMAGE_SIZE, "image side in pixels",
@@ -91,45 +72,17 @@ const OptionRow OPTIONS[] = {
     {"visual", "VISUAL", NO_CHOICES, 0, nullptr, ignore},
 };
 
-bool takes_value(const OptionRow& row) { return row.value || !row.choices.empty(); }
-
-const OptionRow* find_option(std::string_view name) {
-    for (const OptionRow& row : OPTIONS)
-        if (name == row.name) return &row;
-    return nullptr;
-}
-
-// "-shape square|circle|..." or "-speed 1..5".
-std::string option_with_value(const OptionRow& row) {
-    std::string text = std::string("-") + row.name;
-    if (row.value) return text + " " + row.value;
-    for (std::size_t i = 0; i < row.choices.size(); ++i)
-        text += (i == 0 ? " " : "|") + std::string(row.choices[i].name);
-    return text;
-}
-
-std::string help_line(const OptionRow& row) {
-    std::string help = row.help;
-    for (const NamedCode& choice : row.choices)
-        if (choice.code == row.default_code) help += std::string(" (default ") + choice.name + ")";
-    return help;
-}
-
 std::string make_usage() {
-    constexpr std::size_t HELP_COLUMN = 30;
     std::string usage =
         "Usage: huesift [options]\n"
         "Huesift's show for XScreenSaver: colours sort themselves until they settle, the palette\n"
         "rotates, and every five minutes a new picture comes with the next shape.\n";
     std::string ignored;
-    for (const OptionRow& row : OPTIONS) {
-        if (!row.help) {
-            ignored += " " + option_with_value(row);
-            continue;
-        }
-        std::string line = "  " + option_with_value(row);
-        line.resize(std::max(line.size() + 2, HELP_COLUMN), ' ');
-        usage += line + help_line(row) + "\n";
+    for (const OptionRow<Parse>& row : OPTIONS) {
+        if (row.help)
+            usage += usage_line(row, "-");
+        else
+            ignored += " " + option_with_value(row, "-");
     }
     usage += "Taken and ignored, as every hack takes them:" + ignored + "\n";
     usage += "Options may also start with two dashes.\n";
@@ -140,39 +93,13 @@ std::string make_usage() {
 
 HackParse parse_hack_options(int argc, const char* const* argv, HackOptions& options, std::string& error) {
     Parse parse{options};
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view argument = argv[i];
-        std::string_view name = argument;
-        if (name.starts_with("--"))
-            name.remove_prefix(2);
-        else if (name.starts_with("-"))
-            name.remove_prefix(1);
-        else
-            name = {};
-        std::string_view value;
-        bool inline_value = false;
-        if (const auto equals = name.find('='); equals != std::string_view::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            inline_value = true;
-        }
-        const OptionRow* row = name.empty() ? nullptr : find_option(name);
-        if (!row || (inline_value && !takes_value(*row))) {
-            error = "unknown option " + shown_text(argument);
+    switch (take_arguments<Parse>(argc, argv, OPTIONS, "-", true, parse, error)) {
+        case ARGUMENTS_REFUSED:
             return HACK_ERROR;
-        }
-        if (takes_value(*row) && !inline_value) {
-            if (i + 1 >= argc) {
-                error = "-" + std::string(row->name) + " needs a value";
-                return HACK_ERROR;
-            }
-            value = argv[++i];
-        }
-        if (!row->take(value, parse)) {
-            error = "bad value for -" + std::string(row->name) + ": " + shown_text(value);
-            return HACK_ERROR;
-        }
-        if (parse.early_end != HACK_RUN) return parse.early_end;
+        case ARGUMENTS_ENDED_EARLY:
+            return parse.early_end;
+        case ARGUMENTS_TAKEN:
+            break;
     }
     return HACK_RUN;
 }

@@ -100,7 +100,9 @@ TEST(Settings, NamesAndCodesGoBothWaysAndNothingElseIsTaken) {
         std::int32_t code = -7;
         EXPECT_TRUE(word.from_name(word.name, code)) << word.name;
         EXPECT_EQ(code, word.code) << word.name;
-        if (word.name_of) EXPECT_STREQ(word.name_of(word.code), word.name);
+        if (word.name_of) {
+            EXPECT_STREQ(word.name_of(word.code), word.name);
+        }
         EXPECT_TRUE(word.valid(word.code)) << word.name;
     }
     std::int32_t code = -7;

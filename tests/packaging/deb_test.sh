@@ -127,8 +127,8 @@ package_files=$(printf '%s\n' "$contents" | grep -v '^d' | sed 's|.* \./|/|')
 completion_probe=$(mktemp)
 cat >"$completion_probe" <<'PROBE'
 complete -p huesift-render >/dev/null 2>&1 || _completion_loader huesift-render
-spec=$(complete -p huesift-render) || exit 3
-function=${spec#*-F }
+rule=$(complete -p huesift-render) || exit 3
+function=${rule#*-F }
 function=${function%% *}
 COMP_LINE=$1
 COMP_POINT=${#COMP_LINE}
