@@ -11,6 +11,10 @@ import { paintFrame } from './view.js';
 // when the show appears under a pointer standing still.
 export const MOVE_TOLERANCE = 4;
 
+// A press that ends the show is let go this long after its release when it
+// makes no click (a drag, a press held and released elsewhere).
+const PRESS_END_MS = 500;
+
 const show = {
     running: false,
     run: 0, // counts the shows, so an answer meant for an ended one is known
@@ -19,6 +23,7 @@ const show = {
     wakeLock: null,
     returnFocus: null,
     fullScreen: false, // the show took the screen
+    liftShield: null, // while the rest of an ending press is taken
 };
 
 const overlay = () => document.getElementById('show');
@@ -68,7 +73,39 @@ function onKey(event) {
 function onPointerDown(event) {
     event.preventDefault();
     event.stopImmediatePropagation();
-    endShow();
+    endShow({ pressing: true });
+}
+
+// A press that ends the show must not also press what lies beneath once the
+// show is gone: a tap's click comes after its release, on whatever is then
+// under the finger. The show's element stays, clear, until the press is over:
+// its click is taken, or without one it goes shortly after the release.
+function shieldRestOfPress() {
+    const element = overlay();
+    let timer = 0;
+    const takeClick = (event) => {
+        event.preventDefault();
+        event.stopImmediatePropagation();
+        lift();
+    };
+    const onRelease = () => {
+        clearTimeout(timer);
+        timer = setTimeout(lift, PRESS_END_MS);
+    };
+    const lift = () => {
+        clearTimeout(timer);
+        window.removeEventListener('click', takeClick, true);
+        window.removeEventListener('pointerup', onRelease, true);
+        window.removeEventListener('pointercancel', onRelease, true);
+        element.classList.remove('shield');
+        show.liftShield = null;
+        if (!show.running) element.hidden = true;
+    };
+    element.classList.add('shield');
+    window.addEventListener('click', takeClick, true);
+    window.addEventListener('pointerup', onRelease, true);
+    window.addEventListener('pointercancel', onRelease, true);
+    show.liftShield = lift;
 }
 
 function onPointerMove(event) {
@@ -96,6 +133,7 @@ const LISTENERS = [
 // Starts the show's screen; `onEnd` is called once when input ends it.
 export function startShow(onEnd) {
     if (show.running) return;
+    if (show.liftShield) show.liftShield();
     show.running = true;
     show.run += 1;
     show.onEnd = onEnd;
@@ -123,14 +161,16 @@ export function startShow(onEnd) {
     keepScreenOn();
 }
 
-// Ends the show's screen and gives the page back as it was.
-export function endShow() {
+// Ends the show's screen and gives the page back as it was; `pressing`
+// when a press of the pointer ends it.
+export function endShow({ pressing = false } = {}) {
     if (!show.running) return;
     show.running = false;
     show.fullScreen = false;
     for (const [type, listener] of LISTENERS) window.removeEventListener(type, listener, true);
     letScreenSleep();
-    overlay().hidden = true;
+    if (pressing) shieldRestOfPress();
+    else overlay().hidden = true;
     document.body.classList.remove('showing');
     // Nothing outside a full-screen element takes the focus until the
     // browser has left full screen.

@@ -34,7 +34,10 @@ function setTimes(folder, time) {
 function publish(site, name, hoursOld, { without } = {}) {
     rmSync(site, { recursive: true, force: true });
     cpSync(SITE, site, { recursive: true });
-    edit(path.join(site, 'index.html'), (text) => text.replace('<html lang="en">', `<html lang="en" data-release="${name}">`));
+    edit(path.join(site, 'index.html'), (text) => {
+        assert.match(text, /<html lang="en"/, 'the page opens with its html tag');
+        return text.replace('<html lang="en"', `<html lang="en" data-release="${name}"`);
+    });
     edit(path.join(site, 'js/main.js'), (text) => `${text}\ndocument.documentElement.dataset.scriptRelease = '${name}';\n`);
     edit(path.join(site, 'worker/sort-worker.js'), (text) => `${text}\nself.release = '${name}';\n`);
     edit(path.join(site, 'sw.js'), (text) => text.replace(/'huesift-[0-9a-f]+'/, `'huesift-${name}'`));
