@@ -43,4 +43,4 @@ for line in open(f"{out}/page.txt"):
     if line.startswith("page"):
         print(" ".join(line.rstrip().split("\t")[1:]))
 PY
-(cd web && node bench/citizen.mjs "http://127.0.0.1:$port/") | cut -f2- | tr '\t' ' '
+(cd web && node bench/citizen.mjs "$site_url") | cut -f2- | tr '\t' ' '
