@@ -4,11 +4,9 @@
 import assert from 'node:assert/strict';
 import { after, before, describe, test as nodeTest } from 'node:test';
 import AxeBuilder from '@axe-core/playwright';
-import { PATIENCE, openSession, waitForFrame, waitForMode } from './support.mjs';
+import { BUTTONS, PATIENCE, openSession, waitForFrame, waitForMode } from './support.mjs';
 
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
-const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen',
-    'Screensaver'];
 
 let session;
 before(async () => {

@@ -6,6 +6,7 @@ import { readFileSync } from 'node:fs';
 import { after, before, describe, test as nodeTest } from 'node:test';
 import omggif from 'omggif';
 import {
+    BUTTONS,
     PATIENCE,
     colourAt,
     decodePng,
@@ -25,8 +26,6 @@ const RECIPE_QUERY = '?shape=triangle&size=512&red=up&seed=7&iterations=2500000'
 const RECIPE_ARGS = ['--shape', 'triangle', '--size', '512', '--red', 'up', '--seed', '7', '--iterations', '2500000'];
 // No test may hang the run: each ends within a bound well above its waits.
 const test = (name, body) => nodeTest(name, { timeout: 4 * PATIENCE }, body);
-const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen',
-    'Screensaver'];
 
 let session;
 before(async () => {

@@ -19,6 +19,10 @@ export const RENDER = path.join(ROOT, 'build/native/render/huesift-render');
 // A bound for anything the page must do; generous for a loaded machine.
 export const PATIENCE = 45_000;
 
+// The page's buttons by their accessible names, in the order the page shows them.
+export const BUTTONS = ['Start', 'Toggle rotation', 'Options', 'Help', 'Save PNG', 'Save loop GIF', 'Copy link', 'Full screen',
+    'Screensaver'];
+
 export const BROWSER_ARGS = [
     '--headless',
     '--no-sandbox',
